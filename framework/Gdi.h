@@ -1,0 +1,5 @@
+// Drawing support: rectangles, GDI object owners, device contexts and guards.
+#pragma once
+#include "Dc.h"
+#include "GdiObjects.h"
+#include "Rect.h"

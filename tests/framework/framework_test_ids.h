@@ -1,0 +1,3 @@
+#pragma once
+#define IDD_TEST_DIALOG 200
+#define IDC_TEST_OPTION 1000
