@@ -1,0 +1,70 @@
+// Loading and initialising nvapi.dll.
+#include "gpu/NvapiBackend.h"
+
+#include "gpu/NvapiModule.h"
+#include "gpu/ProcCast.h"
+
+#include <windows.h>
+
+namespace gpu {
+
+namespace {
+
+constexpr NvU32 kNvapiInitializeId = 0x0150E828;
+using NvInitializeFn = NvAPI_Status(__cdecl*)();
+
+HMODULE g_hNvapi = nullptr;
+detail::NvQueryInterfaceFn g_queryInterface = nullptr;
+
+// The cached entry addresses point into the library, so they go with it.
+void UnloadNvapi()
+{
+    g_queryInterface = nullptr;
+    detail::ForgetNvapiEntries();
+    if (g_hNvapi) {
+        FreeLibrary(g_hNvapi);
+        g_hNvapi = nullptr;
+    }
+}
+
+} // namespace
+
+namespace detail {
+
+NvQueryInterfaceFn NvapiQueryFunction()
+{
+    return g_queryInterface;
+}
+
+} // namespace detail
+
+int LoadNvapi()
+{
+    if (!g_hNvapi) {
+        g_hNvapi = LoadLibraryW(L"nvapi.dll");
+        if (!g_hNvapi)
+            return NVAPI_LIBRARY_NOT_FOUND;
+    }
+
+    g_queryInterface =
+        detail::ProcAs<detail::NvQueryInterfaceFn>(GetProcAddress(g_hNvapi, "nvapi_QueryInterface"));
+    if (!g_queryInterface) {
+        UnloadNvapi();
+        return NVAPI_ERROR;
+    }
+
+    const auto initialize = detail::EntryAs<NvInitializeFn>(g_queryInterface(kNvapiInitializeId));
+    if (!initialize || initialize() != NVAPI_OK) {
+        UnloadNvapi();
+        return NVAPI_ERROR;
+    }
+    return NVAPI_OK;
+}
+
+void ResetNvapiForTesting()
+{
+    UnloadNvapi();
+    detail::ForgetNvidiaTables();
+}
+
+} // namespace gpu

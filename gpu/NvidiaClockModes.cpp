@@ -1,0 +1,34 @@
+// Clock modes on NVIDIA hardware. Every entry point is called even when an
+// earlier one failed, so the driver always sees the whole sequence.
+#include "gpu/ApStateBits.h"
+#include "gpu/ClockModes.h"
+#include "gpu/NvapiBackend.h"
+
+#include "firmware/PipeProtocol.h"
+
+namespace gpu {
+
+void ApplyOverclockNvidia()
+{
+    int apState = ReadAPState(detail::kApplyApFallback);
+    const NvPhysicalGpuHandle hGpu = FirstPhysicalGpu();
+    const NvAPI_Status a = NvClockModeA(hGpu, 1);
+    const NvAPI_Status b = NvClockModeB(hGpu, 1, 0);
+    const NvAPI_Status c = NvClockModeC(hGpu, 0);
+    if (a == NVAPI_OK && b == NVAPI_OK && c == NVAPI_OK)
+        apState |= detail::kApOverclockedBit;
+    WriteAPState(apState);
+}
+
+void RestoreDefaultClocksNvidia()
+{
+    const NvPhysicalGpuHandle hGpu = FirstPhysicalGpu();
+    const NvAPI_Status a = NvClockModeA(hGpu, 0);
+    const NvAPI_Status c = NvClockModeC(hGpu, 1);
+    int apState = ReadAPState(detail::kRestoreApFallback);
+    if (a == NVAPI_OK && c == NVAPI_OK)
+        apState &= detail::kApRestoreMask;
+    WriteAPState(apState);
+}
+
+} // namespace gpu
