@@ -1,0 +1,76 @@
+// The owner-drawn popup menu: owns its item objects (and through them their
+// icons), measures its entries and paints them in overridable steps.
+#pragma once
+#include <string>
+#include <windows.h>
+
+#include "Gdi.h"
+#include "Menu.h"
+#include "MenuXPItem.h"
+
+constexpr int MENU_STYLE_BUTTON = 0;
+constexpr int MENU_STYLE_XP = 2;
+
+class CMenuXP : public CMenu
+{
+    DECLARE_DYNAMIC(CMenuXP)
+public:
+    // Reads the menu font and system colours; no menu is attached yet.
+    CMenuXP();
+    // Deletes the font, then the item objects, then (CMenu) the menu.
+    ~CMenuXP() override;
+
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+    void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct) override;
+
+    // Painting steps, called by DrawItem with ready-made rectangles.
+    virtual void DrawBackground(CDC* pDC, CRect rect, BOOL bSelected, BOOL bDisabled);
+    virtual void DrawButton(CDC* pDC, CRect rect, BOOL bSelected, BOOL bDisabled, BOOL bChecked);
+    virtual void DrawItemIcon(CDC* pDC, CRect rect, HICON hIcon, BOOL bSelected, BOOL bDisabled,
+                              BOOL bChecked);
+    virtual void DrawSideBar(CDC* pDC, CRect rect, HICON hIcon, std::wstring strText);
+    virtual void DrawItemText(CDC* pDC, CRect rect, std::wstring strText, BOOL bSelected,
+                              BOOL bDisabled, BOOL bBold);
+    virtual void DrawCheck(CDC* pDC, CRect rect, BOOL bSelected);
+    virtual void DrawMenuText(CDC* pDC, CRect rect, std::wstring strText, COLORREF crText);
+    virtual void DrawIconBar(CDC* pDC, CRect rect, BOOL bSelected, BOOL bDisabled, BOOL bChecked);
+
+    // The menu owns every item passed to these from the call on; an item that
+    // cannot be appended is deleted at once.
+
+    // Appends the side bar and arms a column break for the next text entry.
+    BOOL AddSideBar(CMenuXPSideBar* pItem);
+    // Appends a text entry, consuming an armed break. FALSE for a null item.
+    BOOL AppendODMenu(CMenuXPItem* pItem);
+    // Appends a separator entry; an armed break is dropped.
+    BOOL AppendSeparator();
+
+    static void FillRectColor(CDC* pDC, const CRect& rect, COLORREF crColor);
+    // Paints the icon's silhouette: embossed, or as a two-pixel shadow.
+    static void DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rect);
+    // A width x height bitmap fading from crFrom (bottom row) to crTo (top);
+    // nullptr when the size is not positive or the pixels cannot be allocated.
+    static HBITMAP CreateGradientBitmap(HDC hDC, COLORREF crFrom, COLORREF crTo, int nWidth,
+                                        int nHeight);
+
+    CFont m_fontMenu;
+    COLORREF m_clrBackground;
+    COLORREF m_clrSelectedBar;
+    COLORREF m_clrText;
+    COLORREF m_clrSelectedText;
+    COLORREF m_clrDisabledText;
+    COLORREF m_clrSideBarStart = RGB(0xE1, 0xE1, 0xE1);
+    COLORREF m_clrSideBarEnd = RGB(0, 0, 0);
+    COLORREF m_clrIconBar;
+    BOOL m_bBreak = FALSE;
+    BOOL m_bBreakBar = FALSE;
+    int m_nStyle = MENU_STYLE_XP;
+
+protected:
+    // Deletes every item object (and CMenuXP submenu) the entries carry.
+    void ClearItems();
+    // Appends pItem as an owner-drawn entry, or deletes it.
+    BOOL AppendItem(UINT nFlags, CMenuXPItem* pItem);
+    // A bold copy of m_fontMenu.
+    BOOL CreateBoldMenuFont(CFont& font) const;
+};
