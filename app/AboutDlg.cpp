@@ -1,0 +1,41 @@
+#include "AboutDlg.h"
+
+#include <string>
+
+#include "MainState.h"
+#include "resource.h"
+
+BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
+END_MESSAGE_MAP()
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX, nullptr) {}
+
+void CAboutDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LEGAL_NOTICE, m_legalNotice);
+    // The line on screen always comes from the string table.
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(AfxGetResourceHandle(), IDS_LEGAL_NOTICE,
+                                     reinterpret_cast<wchar_t*>(&text), 0);
+    const std::wstring notice = length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+    m_legalNotice.SetWindowText(notice.c_str());
+}
+
+void CenterAboutBox()
+{
+    if (!g_pAboutDlg)
+        return;
+    RECT box;
+    g_pAboutDlg->GetWindowRect(&box);
+    const int w = box.right - box.left;
+    const int h = box.bottom - box.top;
+
+    HWND desktop = ::GetDesktopWindow();
+    RECT screen;
+    ::GetWindowRect(desktop, &screen);
+    POINT centre = {(screen.right - screen.left) / 2, (screen.bottom - screen.top) / 2};
+    ::ClientToScreen(desktop, &centre);
+
+    g_pAboutDlg->MoveWindow(centre.x - w / 2, centre.y - h / 2, w, h, TRUE);
+}

@@ -1,0 +1,94 @@
+// Firmware events, power broadcasts and session changes.
+#include "KorvaneDlg.h"
+
+#include <wtsapi32.h>
+
+#include "MainState.h"
+#include "PipeProtocol.h"
+#include "Waits.h"
+
+namespace {
+const GUID kAcDcPowerSource = {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
+
+// The firmware forces default clocks when either condition holds; the
+// second is asked only when the first is false.
+bool DefaultClocksForced()
+{
+    return QuerySystemFlag(1, 1) || QuerySystemFlag(0, 4);
+}
+} // namespace
+
+LRESULT CKorvaneDlg::OnQelEvent(WPARAM wParam, LPARAM)
+{
+    switch (wParam & 0xFF) {
+    case 0x60:
+        WaitMilliseconds(3000);
+        if (QuerySystemFlag(0, 2)) {
+            if (m_bOCEnabled)
+                ApplyOverclock();
+            m_bOCAvailable = true;
+        } else {
+            RestoreDefaultClocks();
+            m_bOCAvailable = false;
+        }
+        break;
+    case 0x5D:
+    case 0x79:
+        WaitMilliseconds(3000);
+        if (DefaultClocksForced()) {
+            RestoreDefaultClocks();
+            m_bOCAvailable = false;
+        }
+        break;
+    case 0x39:
+        m_bOnAC = false;
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+LRESULT CKorvaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam == PBT_APMRESUMESUSPEND) {
+        WaitMilliseconds(2000);
+        RestoreDefaultClocks();
+        m_bOCAvailable = false;
+    }
+    if (lParam == 0)
+        return 0;
+    // Only a power-setting change carries a record; lParam of any other
+    // broadcast is not an address to read.
+    if (wParam != PBT_POWERSETTINGCHANGE)
+        return 1;
+    const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+    if (::IsEqualGUID(setting->PowerSetting, kAcDcPowerSource) && setting->DataLength == sizeof(DWORD)) {
+        DWORD source;
+        ::memcpy(&source, setting->Data, sizeof source);
+        if (source == 0)
+            m_bOnAC = true;
+        else if (source == 1)
+            m_bOnAC = false;
+    }
+    return 1;
+}
+
+void CKorvaneDlg::OnSessionChange(UINT nSessionState, UINT)
+{
+    switch (nSessionState) {
+    case WTS_CONSOLE_CONNECT:
+    case WTS_SESSION_LOGON:
+    case WTS_SESSION_UNLOCK:
+        g_bSessionActive = TRUE;
+        break;
+    case WTS_CONSOLE_DISCONNECT:
+    case WTS_SESSION_LOGOFF:
+    case WTS_SESSION_LOCK:
+        g_bSessionActive = FALSE;
+        break;
+    default:
+        break;
+    }
+    m_bOCAvailable = QuerySystemFlag(0, 2);
+}

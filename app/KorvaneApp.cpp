@@ -1,0 +1,28 @@
+#include "KorvaneApp.h"
+
+#include <commctrl.h>
+
+#include "KorvaneDlg.h"
+
+namespace {
+// The framework's standard Help command.
+constexpr UINT ID_HELP = 0xE146;
+}
+
+BEGIN_MESSAGE_MAP(CKorvaneApp, CWinApp)
+    ON_COMMAND(ID_HELP, OnHelp)
+END_MESSAGE_MAP()
+
+BOOL CKorvaneApp::InitInstance()
+{
+    INITCOMMONCONTROLSEX icc = {sizeof icc, 0xFF};
+    ::InitCommonControlsEx(&icc);
+    CWinApp::InitInstance();
+    SetRegistryKey(L"Local AppWizard-Generated Applications");
+
+    CKorvaneDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

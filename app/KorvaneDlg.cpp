@@ -1,0 +1,221 @@
+// Construction, start-up and teardown of the main dialog.
+#include "KorvaneDlg.h"
+
+#include <commctrl.h>
+#include <wtsapi32.h>
+
+#include "AboutDlg.h"
+#include "BrightnessEvents.h"
+#include "MainState.h"
+#include "PipeProtocol.h"
+#include "gpu/NvapiBackend.h"
+#include "resource.h"
+
+namespace {
+const wchar_t kMutexName[] = L"QEL Korvane";
+
+// The shell announces a restart with this registered message; the icon is
+// added again when it arrives.
+UINT g_msgTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+
+// GUID_ACDC_POWER_SOURCE
+const GUID kAcDcPowerSource = {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
+} // namespace
+
+BEGIN_MESSAGE_MAP(CKorvaneDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_TIMER()
+    ON_MESSAGE(WM_TRAYICON_NOTIFY, OnTrayNotify)
+    ON_MESSAGE(WM_QEL_EVENT, OnQelEvent)
+    ON_WM_POWERBROADCAST()
+    ON_WM_CLOSE()
+    ON_WM_DESTROY()
+    ON_WM_WINDOWPOSCHANGING()
+    ON_COMMAND(IDOK, OnOkButton)
+    ON_COMMAND(IDCANCEL, OnExitButton)
+    ON_WM_WTSSESSION_CHANGE()
+    ON_REGISTERED_MESSAGE(g_msgTaskbarCreated, OnTaskbarCreated)
+END_MESSAGE_MAP()
+
+CKorvaneDlg::CKorvaneDlg()
+    : CDialog(IDD_KORVANE_DIALOG, nullptr),
+      m_nid{},
+      m_bOCAvailable(false),
+      m_bOCEnabled(true),
+      m_bNvidia(false),
+      m_bAmd(false),
+      m_hAdl(nullptr),
+      m_bOnAC(false),
+      m_hPowerNotify(nullptr),
+      m_adlClockInfo{}
+{
+    m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    g_pAboutDlg = nullptr;
+}
+
+CKorvaneDlg::~CKorvaneDlg() = default;
+
+void CKorvaneDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_RADIO_OVERCLOCK, m_radioOverclock);
+    DDX_Control(pDX, IDC_RADIO_DOWNCLOCK, m_radioDownclock);
+    DDX_Control(pDX, IDOK, m_btnOK);
+}
+
+BOOL CKorvaneDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    if (HMENU hSysMenu = GetSystemMenu(FALSE)) {
+        wchar_t about[128] = {};
+        if (::LoadStringW(AfxGetResourceHandle(), IDS_ABOUTBOX, about, 128) > 0) {
+            ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    // Another instance owns the mutex: end silently. Two processes started at
+    // the same moment can both miss it here, so creating it and finding that
+    // it already existed counts as another instance too.
+    if (HANDLE hOther = ::OpenMutexW(SYNCHRONIZE, FALSE, kMutexName)) {
+        ::CloseHandle(hOther);
+        OnCancel();
+        return FALSE;
+    }
+    HANDLE hMutex = ::CreateMutexW(nullptr, TRUE, kMutexName);
+    if (hMutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(hMutex);
+        OnCancel();
+        return FALSE;
+    }
+    g_hInstanceMutex = hMutex;
+
+    AddTrayIcon();
+    g_pMainDlg = this;
+    SetBrightnessEventTarget(m_hWnd);
+    m_wmiAcpi.AddHWND(m_hWnd);
+    char eventBuffer[260] = {};
+    m_wmiAcpi.QELWMIEvent(L"Select * from QEL_Event", eventBuffer, L"root\\wmi", L"WQL");
+    SubscribeBrightnessEvents();
+
+    m_bAmd = InitAdlBackend();
+    m_bNvidia = gpu::LoadNvapi() == 0 ? gpu::EnumerateNvidia() : false;
+    if (!m_bNvidia && !m_bAmd) {
+        ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+        exit(1);
+    }
+
+    m_bOCAvailable = QuerySystemFlag(0, 2);
+    if (m_bOCAvailable && m_bOCEnabled)
+        ApplyOverclock();
+    else
+        RestoreDefaultClocks();
+
+    m_radioOverclock.EnableWindow(m_bOCAvailable);
+    m_radioDownclock.EnableWindow(m_bOCAvailable);
+    m_btnOK.EnableWindow(m_bOCAvailable);
+    m_radioOverclock.SetCheck(m_bOCEnabled ? BST_CHECKED : BST_UNCHECKED);
+    m_radioDownclock.SetCheck(m_bOCEnabled ? BST_UNCHECKED : BST_CHECKED);
+
+    g_pAboutDlg = new CAboutDlg;
+    g_pAboutDlg->Create(IDD_ABOUTBOX, nullptr);
+
+    m_hPowerNotify = ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
+    ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
+    return TRUE;
+}
+
+void CKorvaneDlg::AddTrayIcon()
+{
+    static_assert(sizeof(NOTIFYICONDATAW) == 956, "the shell is given the full record");
+    m_nid = {};
+    m_nid.cbSize = sizeof(NOTIFYICONDATAW);
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 1;
+    m_nid.uCallbackMessage = WM_TRAYICON_NOTIFY;
+    m_nid.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    ::lstrcpynW(m_nid.szTip, L"QEL Korvane", 128);
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+}
+
+LRESULT CKorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM)
+{
+    // Only an icon that was added before is added again.
+    if (m_nid.cbSize)
+        ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+    return 0;
+}
+
+void CKorvaneDlg::OnWindowPosChanging(WINDOWPOS* lpwndpos)
+{
+    Default();
+    lpwndpos->flags &= ~SWP_SHOWWINDOW;
+}
+
+HCURSOR CKorvaneDlg::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
+
+void CKorvaneDlg::OnTimer(UINT_PTR)
+{
+    Default();
+}
+
+void CKorvaneDlg::OnSysCommand(UINT nID, LPARAM)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        Default();
+    }
+}
+
+void CKorvaneDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC hdc = ::BeginPaint(m_hWnd, &ps);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    ::DrawIcon(hdc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+void CKorvaneDlg::OnClose()
+{
+    m_bOCEnabled = false;
+    RestoreDefaultClocks();
+    Default();
+}
+
+void CKorvaneDlg::OnDestroy()
+{
+    Default();
+    m_bOCEnabled = false;
+    RestoreDefaultClocks();
+    ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+    if (m_hPowerNotify)
+        ::UnregisterPowerSettingNotification(m_hPowerNotify);
+    if (g_hInstanceMutex)
+        ::ReleaseMutex(g_hInstanceMutex);
+    ::WTSUnRegisterSessionNotification(m_hWnd);
+    // Brightness events arriving from now on find no window to go to.
+    if (g_pMainDlg == this)
+        SetBrightnessEventTarget(nullptr);
+}

@@ -1,0 +1,128 @@
+// The tray icon's menu and the user's commands.
+#include <memory>
+#include <new>
+
+#include "AboutDlg.h"
+#include "KorvaneDlg.h"
+#include "MainState.h"
+#include "MenuXP.h"
+#include "resource.h"
+
+namespace {
+// Icons owned by a menu entry: loaded unshared at the standard icon size,
+// since the entry destroys its icon.
+HICON LoadEntryIcon(UINT id)
+{
+    return static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                           ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
+                                           LR_DEFAULTCOLOR));
+}
+
+// Builds a text entry; the icon is released when the entry cannot be made.
+std::unique_ptr<CMenuXPText> MakeEntry(UINT id, const wchar_t* text, UINT iconId)
+{
+    HICON icon = iconId ? LoadEntryIcon(iconId) : nullptr;
+    std::unique_ptr<CMenuXPText> entry(new (std::nothrow) CMenuXPText(id, text, icon));
+    if (!entry && icon)
+        ::DestroyIcon(icon);
+    return entry;
+}
+
+// Builds the whole menu from the current state; nullptr when any part of it
+// cannot be created (that click then shows nothing and leaks nothing).
+std::unique_ptr<CMenuXP> BuildTrayMenu(bool bAvailable, bool bEnabled)
+{
+    std::unique_ptr<CMenuXP> menu(new (std::nothrow) CMenuXP);
+    if (!menu)
+        return nullptr;
+    HMENU hPopup = ::CreatePopupMenu();
+    if (!hPopup)
+        return nullptr;
+    menu->Attach(hPopup);
+    menu->m_clrSelectedBar = RGB(120, 160, 220);
+    menu->m_nStyle = MENU_STYLE_XP;
+
+    const UINT marker = bAvailable ? IDI_MENU_CHECK_RED : IDI_MENU_CHECK_BLACK;
+    std::unique_ptr<CMenuXPSideBar> sideBar(new (std::nothrow) CMenuXPSideBar);
+    auto enable = MakeEntry(IDM_ENABLE, L"Enable", bEnabled ? marker : 0);
+    auto disable = MakeEntry(IDM_DISABLE, L"Disable", bEnabled ? 0 : marker);
+    auto about = MakeEntry(IDM_ABOUT, L"About", IDI_MENU_ABOUT);
+    auto exitEntry = MakeEntry(IDM_EXIT, L"Exit", IDI_MENU_EXIT);
+    if (!sideBar || !enable || !disable || !about || !exitEntry)
+        return nullptr;
+
+    // Each append hands the item to the menu, which deletes it with itself.
+    menu->AddSideBar(sideBar.release());
+    menu->AppendODMenu(enable.release());
+    menu->AppendODMenu(disable.release());
+    if (!bAvailable) {
+        ::EnableMenuItem(hPopup, IDM_ENABLE, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
+        ::EnableMenuItem(hPopup, IDM_DISABLE, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
+    }
+    menu->AppendSeparator();
+    menu->AppendODMenu(about.release());
+    menu->AppendSeparator();
+    menu->AppendODMenu(exitEntry.release());
+    return menu;
+}
+} // namespace
+
+LRESULT CKorvaneDlg::OnTrayNotify(WPARAM, LPARAM lParam)
+{
+    if (lParam != WM_RBUTTONUP)
+        return 1;
+    POINT pt;
+    ::GetCursorPos(&pt);
+    SetForegroundWindow();
+
+    if (std::unique_ptr<CMenuXP> menu = BuildTrayMenu(m_bOCAvailable, m_bOCEnabled)) {
+        menu->TrackPopupMenu(0, pt.x, pt.y, m_hWnd, nullptr);
+        PostMessage(WM_NULL, 0, 0);
+    }
+    return 1;
+}
+
+BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (wParam) {
+    case IDM_ENABLE:
+        m_bOCEnabled = true;
+        ApplyOverclock();
+        break;
+    case IDM_DISABLE:
+        m_bOCEnabled = false;
+        RestoreDefaultClocks();
+        break;
+    case IDM_ABOUT:
+        if (g_pAboutDlg)
+            g_pAboutDlg->ShowWindow(SW_SHOW);
+        CenterAboutBox();
+        break;
+    case IDM_EXIT:
+        m_bOCEnabled = false;
+        RestoreDefaultClocks();
+        OnCancel();
+        break;
+    default:
+        break;
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+void CKorvaneDlg::OnOkButton()
+{
+    if (m_radioOverclock.GetCheck() == BST_CHECKED) {
+        m_bOCEnabled = true;
+        ApplyOverclock();
+    } else {
+        m_bOCEnabled = false;
+        RestoreDefaultClocks();
+    }
+}
+
+void CKorvaneDlg::OnExitButton()
+{
+    m_bOCEnabled = false;
+    RestoreDefaultClocks();
+    OnCancel();
+}
