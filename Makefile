@@ -23,3 +23,6 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The demo, the interactive run and the Windows package.
+-include mk/demo.mk

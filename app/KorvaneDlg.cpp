@@ -212,7 +212,9 @@ void CKorvaneDlg::OnDestroy()
     ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
     if (m_hPowerNotify)
         ::UnregisterPowerSettingNotification(m_hPowerNotify);
-    if (g_hInstanceMutex)
+    // Only the dialog that took the mutex lets it go: a dialog refused at
+    // start-up finds the running one's handle here.
+    if (g_hInstanceMutex && g_pMainDlg == this)
         ::ReleaseMutex(g_hInstanceMutex);
     ::WTSUnRegisterSessionNotification(m_hWnd);
     // Brightness events arriving from now on find no window to go to.

@@ -1,0 +1,173 @@
+// The About box: centring the modeless one, the legal notice line, and the
+// modal one opened by the system-menu command.
+#include "AppScenario.h"
+
+#include "AboutDlg.h"
+#include "MainState.h"
+#include "ThreadTimer.h"
+#include "resource.h"
+
+using namespace apptest;
+
+namespace {
+
+class About : public AppScenario
+{
+};
+
+std::wstring ControlText(HWND dialog, int id)
+{
+    wchar_t text[256] = {};
+    GetDlgItemTextW(dialog, id, text, 256);
+    return text;
+}
+
+// The dialog manager alone: the template's controls as stored.
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+struct CentreRow
+{
+    int width;
+    int height;
+    RECT expected;
+};
+
+TEST_F(About, CenterAboutBoxMovesTheBoxToTheMiddleOfTheDesktop)
+{
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    ASSERT_EQ(desktop.left, 0);
+    ASSERT_EQ(desktop.top, 0);
+    ASSERT_EQ(desktop.right, 1920) << "the test display is 1920 x 1080";
+    ASSERT_EQ(desktop.bottom, 1080);
+
+    g_pAboutDlg = new CAboutDlg;
+    ASSERT_TRUE(g_pAboutDlg->Create(IDD_ABOUTBOX));
+    const HWND box = g_pAboutDlg->m_hWnd;
+    // The halves of odd sizes are truncated.
+    const CentreRow rows[] = {
+        {317, 125, {802, 478, 1119, 603}},
+        {318, 126, {801, 477, 1119, 603}},
+    };
+    for (const CentreRow& row : rows) {
+        SCOPED_TRACE(std::to_string(row.width) + " x " + std::to_string(row.height));
+        SetWindowPos(box, nullptr, 7, 9, row.width, row.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        CenterAboutBox();
+        RECT now;
+        GetWindowRect(box, &now);
+        EXPECT_EQ(now.left, row.expected.left);
+        EXPECT_EQ(now.top, row.expected.top);
+        EXPECT_EQ(now.right, row.expected.right);
+        EXPECT_EQ(now.bottom, row.expected.bottom);
+    }
+}
+
+TEST_F(About, CenterAboutBoxWithoutTheBoxMovesNothing)
+{
+    ASSERT_EQ(g_pAboutDlg, nullptr);
+    CAboutDlg other;
+    ASSERT_TRUE(other.Create(IDD_ABOUTBOX));
+    SetWindowPos(other.m_hWnd, nullptr, 7, 9, 317, 125, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    CenterAboutBox();
+    RECT now;
+    GetWindowRect(other.m_hWnd, &now);
+    EXPECT_EQ(now.left, 7);
+    EXPECT_EQ(now.top, 9);
+    DestroyWindow(other.m_hWnd);
+}
+
+TEST_F(About, LegalNoticeComesFromTheStringTable)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dll(path, length);
+    dll = dll.substr(0, dll.find_last_of(L'\\')) + L"\\test_app_notice.dll";
+    HMODULE notice = LoadLibraryW(dll.c_str());
+    ASSERT_NE(notice, nullptr);
+
+    // That module's template stores one line and its string 102 another.
+    HWND plain = CreateDialogParamW(notice, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr,
+                                    &PlainDialogProc, 0);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(ControlText(plain, IDC_LEGAL_NOTICE), L"Notice stored in the template");
+    DestroyWindow(plain);
+
+    AfxSetResourceHandle(notice);
+    {
+        CAboutDlg about;
+        ASSERT_TRUE(about.Create(IDD_ABOUTBOX));
+        EXPECT_EQ(ControlText(about.m_hWnd, IDC_LEGAL_NOTICE), L"Notice from the string table");
+
+        // OK exchanges the data again and writes the line once more.
+        SetDlgItemTextW(about.m_hWnd, IDC_LEGAL_NOTICE, L"changed");
+        SendMessageW(about.m_hWnd, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(ControlText(about.m_hWnd, IDC_LEGAL_NOTICE), L"Notice from the string table");
+        DestroyWindow(about.m_hWnd);
+    }
+    AfxSetResourceHandle(nullptr);
+    FreeLibrary(notice);
+
+    // The program's own resources: the line is its string 102.
+    CAboutDlg own;
+    ASSERT_TRUE(own.Create(IDD_ABOUTBOX));
+    wchar_t expected[256] = {};
+    ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), IDS_LEGAL_NOTICE, expected, 256), 0);
+    EXPECT_EQ(ControlText(own.m_hWnd, IDC_LEGAL_NOTICE), expected);
+    DestroyWindow(own.m_hWnd);
+}
+
+struct SysCommandRow
+{
+    UINT command;
+    bool opensAbout;
+};
+
+TEST_F(About, SystemCommandsFrom16To31OpenTheModalAboutBox)
+{
+    UseDrivers(Drivers::Nvidia);
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    ASSERT_NE(g_pAboutDlg, nullptr);
+    const HWND modeless = g_pAboutDlg->m_hWnd;
+    Mark();
+
+    const SysCommandRow rows[] = {{IDM_ABOUTBOX, true}, {31, true}, {32, false}};
+    for (const SysCommandRow& row : rows) {
+        SCOPED_TRACE("system command " + std::to_string(row.command));
+        std::vector<std::wstring> captions;
+        std::vector<std::wstring> notices;
+        std::vector<HWND> opened;
+        {
+            // Runs inside the About box's modal loop, if one is entered.
+            OneShotTimer close(1, [&] {
+                for (HWND box : DialogsOfThisThread({dlg.m_hWnd, modeless})) {
+                    wchar_t caption[64] = {};
+                    GetWindowTextW(box, caption, 64);
+                    captions.push_back(caption);
+                    notices.push_back(ControlText(box, IDC_LEGAL_NOTICE));
+                    opened.push_back(box);
+                    EndDialog(box, IDOK);
+                }
+            });
+            SendMessageW(dlg.m_hWnd, WM_SYSCOMMAND, row.command, 0);
+            EXPECT_EQ(close.Fired(), row.opensAbout) << "a modal loop ran";
+        }
+        if (row.opensAbout) {
+            ASSERT_EQ(captions.size(), 1u);
+            EXPECT_EQ(captions[0], L"About Korvane");
+            EXPECT_FALSE(notices[0].empty());
+            EXPECT_FALSE(IsWindow(opened[0])) << "the modal box is gone when the command returns";
+        } else {
+            EXPECT_TRUE(captions.empty());
+        }
+        EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+        EXPECT_FALSE(IsWindowVisible(modeless)) << "the modeless box is not the one shown";
+    }
+    EXPECT_EQ(Recorded(), Steps{});
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+// The ways the running program ends, with the main dialog run modally as the
+// application runs it: every exit restores the default clocks, teardown
+// restores them once more and lets go of the icon and the mutex.
+#include "AppScenario.h"
+
+#include <wtsapi32.h>
+
+#include "BrightnessEvents.h"
+#include "MainState.h"
+#include "ThreadTimer.h"
+
+using namespace apptest;
+
+namespace {
+
+const wchar_t kMutexName[] = L"QEL Korvane";
+
+struct EndRow
+{
+    const char* name;
+    void (*end)(HWND);
+    Steps steps;
+};
+
+class Shutdown : public AppScenario
+{
+};
+
+TEST_F(Shutdown, EveryExitRestoresTheDefaultClocksAndTeardownReleasesEverything)
+{
+    UseDrivers(Drivers::Nvidia);
+    ASSERT_FALSE(HasFatalFailure()) << "without a backend start-up ends the process";
+    // Start-up applies the overclock: AP 6 becomes 7.
+    const EndRow rows[] = {
+        {"WM_CLOSE", [](HWND h) { SendMessageW(h, WM_CLOSE, 0, 0); },
+         NvidiaRestore(7) + NvidiaRestore(6) + NvidiaRestore(6)},
+        {"Exit command", [](HWND h) { SendMessageW(h, WM_COMMAND, IDM_EXIT, 0); },
+         NvidiaRestore(7) + NvidiaRestore(6)},
+        {"Exit button",
+         [](HWND h) {
+             SendMessageW(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(GetDlgItem(h, IDCANCEL)));
+         },
+         NvidiaRestore(7) + NvidiaRestore(6)},
+        {"logoff, then WM_CLOSE",
+         [](HWND h) {
+             SendMessageW(h, WM_WTSSESSION_CHANGE, WTS_SESSION_LOGOFF, 1);
+             SendMessageW(h, WM_CLOSE, 0, 0);
+         },
+         {Pipe(kSystem0)}},
+    };
+    for (const EndRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        firmware->system0 = "2";
+        firmware->ap = "6";
+        CKorvaneDlg dlg;
+        bool iconWhileRunning = false;
+        bool mutexHeldWhileRunning = false;
+        bool timedOut = false;
+        HWND hwnd = nullptr;
+        OneShotTimer act(1, [&] {
+            hwnd = dlg.m_hWnd;
+            iconWhileRunning = TrayIconExists(dlg.m_nid);
+            mutexHeldWhileRunning = !MutexFreeForOtherThread(kMutexName);
+            Mark();
+            row.end(hwnd);
+        });
+        OneShotTimer safety(kSafetyMs, [&] {
+            timedOut = true;
+            EndDialog(dlg.m_hWnd, -2);
+        });
+
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+        ASSERT_TRUE(act.Fired());
+        EXPECT_FALSE(timedOut);
+        EXPECT_EQ(Recorded(), row.steps);
+        EXPECT_FALSE(dlg.m_bOCEnabled);
+        EXPECT_FALSE(IsWindow(hwnd));
+        EXPECT_TRUE(iconWhileRunning);
+        EXPECT_FALSE(TrayIconExists(dlg.m_nid)) << "the icon is deleted";
+        EXPECT_TRUE(mutexHeldWhileRunning);
+        EXPECT_TRUE(MutexFreeForOtherThread(kMutexName)) << "the mutex is released";
+        EXPECT_EQ(GetBrightnessEventTarget(), nullptr);
+        ForgetProgramGlobals();
+    }
+}
+
+} // namespace

@@ -1,0 +1,289 @@
+// The tray icon's menu, read while it is open: its entries, their item
+// objects and icons, which are grayed; and what is left once it closes.
+#include "AppScenario.h"
+#include "Canvas.h"
+
+#include <algorithm>
+
+#include "MenuXP.h"
+#include "ThreadTimer.h"
+#include "resource.h"
+
+using namespace apptest;
+
+namespace {
+
+// The pixels of an icon drawn at the standard icon size on white.
+std::vector<DWORD> Pixels(HICON icon)
+{
+    return IconPixels(icon, GetSystemMetrics(SM_CXICON), RGB(255, 255, 255));
+}
+
+// The icon group whose picture an entry's icon shows: 131 to 134, or 0.
+UINT IconGroupOf(HICON icon)
+{
+    if (!icon)
+        return 0;
+    const std::vector<DWORD> pixels = Pixels(icon);
+    for (UINT group = IDI_MENU_CHECK_RED; group <= IDI_MENU_EXIT; ++group) {
+        HICON reference = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(group),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                        GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+        const bool same = reference && Pixels(reference) == pixels;
+        if (reference)
+            DestroyIcon(reference);
+        if (same)
+            return group;
+    }
+    return 0;
+}
+
+bool IconAlive(HICON icon)
+{
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info))
+        return false;
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    return true;
+}
+
+struct SeenEntry
+{
+    UINT type = 0;
+    UINT state = 0;
+    UINT id = 0;
+    bool hasItem = false;
+    UINT itemId = 0;
+    std::wstring text;
+    bool sideBar = false;
+    bool separator = false;
+    HICON icon = nullptr;
+    UINT iconGroup = 0;
+};
+
+struct SeenMenu
+{
+    int idle = 0;
+    std::wstring windowClass;
+    HMENU menu = nullptr;
+    std::vector<SeenEntry> entries;
+};
+
+// Watches the owner window for the menu loop's first idle moment, reads the
+// open menu through its window and closes it.
+class MenuWatch
+{
+public:
+    explicit MenuWatch(HWND owner) : m_owner(owner)
+    {
+        s_current = this;
+        m_previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuWatch::Proc)));
+    }
+    ~MenuWatch()
+    {
+        SetWindowLongPtrW(m_owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+        s_current = nullptr;
+    }
+    MenuWatch(const MenuWatch&) = delete;
+    MenuWatch& operator=(const MenuWatch&) = delete;
+
+    SeenMenu seen;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        MenuWatch* self = s_current;
+        if (message == WM_ENTERIDLE && wParam == MSGF_MENU && self->seen.idle++ == 0) {
+            HWND window = lParam ? reinterpret_cast<HWND>(lParam) : FindWindowW(L"#32768", nullptr);
+            self->Read(window);
+            EndMenu();
+        }
+        return CallWindowProcW(self->m_previous, hwnd, message, wParam, lParam);
+    }
+
+    void Read(HWND window)
+    {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        seen.windowClass = name;
+        seen.menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(seen.menu); ++i) {
+            MENUITEMINFOW mii{};
+            mii.cbSize = sizeof(mii);
+            mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA;
+            SeenEntry entry;
+            if (GetMenuItemInfoW(seen.menu, static_cast<UINT>(i), TRUE, &mii)) {
+                entry.type = mii.fType;
+                entry.state = mii.fState;
+                entry.id = mii.wID;
+                if (const CMenuXPItem* item = MenuXPItemFromData(mii.dwItemData)) {
+                    entry.hasItem = true;
+                    entry.itemId = item->m_nID;
+                    entry.text = item->m_strText;
+                    entry.sideBar = item->m_bSideBar;
+                    entry.separator = item->m_bSeparator;
+                    entry.icon = item->m_hIcon;
+                    entry.iconGroup = IconGroupOf(item->m_hIcon);
+                }
+            }
+            seen.entries.push_back(entry);
+        }
+    }
+
+    static MenuWatch* s_current;
+    HWND m_owner;
+    WNDPROC m_previous;
+};
+MenuWatch* MenuWatch::s_current = nullptr;
+
+// The messages waiting in the queue for hwnd, taken out.
+std::vector<UINT> TakePosted(HWND hwnd)
+{
+    std::vector<UINT> messages;
+    MSG msg;
+    while (messages.size() < 100 && PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE))
+        messages.push_back(msg.message);
+    return messages;
+}
+
+bool Contains(const std::vector<UINT>& messages, UINT message)
+{
+    return std::find(messages.begin(), messages.end(), message) != messages.end();
+}
+
+class TrayMenu : public AppScenario
+{
+protected:
+    void SetUp() override
+    {
+        AppScenario::SetUp();
+        UseDrivers(Drivers::Nvidia);
+    }
+};
+
+struct MenuRow
+{
+    bool available;
+    bool enabled;
+    UINT enableIcon;
+    UINT disableIcon;
+};
+
+TEST_F(TrayMenu, RightButtonReleaseShowsTheEntriesForTheState)
+{
+    ASSERT_NE(Pixels(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MENU_CHECK_RED))),
+              Pixels(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MENU_CHECK_BLACK))))
+        << "the two check marks can be told apart";
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    TakePosted(dlg.m_hWnd);
+
+    const MenuRow rows[] = {
+        {true, true, IDI_MENU_CHECK_RED, 0},
+        {true, false, 0, IDI_MENU_CHECK_RED},
+        {false, true, IDI_MENU_CHECK_BLACK, 0},
+        {false, false, 0, IDI_MENU_CHECK_BLACK},
+    };
+    for (const MenuRow& row : rows) {
+        SCOPED_TRACE(std::string("available ") + (row.available ? "yes" : "no") + ", enabled " +
+                     (row.enabled ? "yes" : "no"));
+        dlg.m_bOCAvailable = row.available;
+        dlg.m_bOCEnabled = row.enabled;
+        Mark();
+        bool timedOut = false;
+        SeenMenu seen;
+        {
+            MenuWatch watch(dlg.m_hWnd);
+            OneShotTimer safety(kSafetyMs, [&] {
+                timedOut = true;
+                EndMenu();
+            });
+            EXPECT_EQ(SendMessageW(dlg.m_hWnd, WM_TRAYICON_NOTIFY, 1, WM_RBUTTONUP), 1);
+            seen = watch.seen;
+        }
+        ASSERT_FALSE(timedOut);
+        ASSERT_GE(seen.idle, 1) << "the menu was open";
+        EXPECT_EQ(seen.windowClass, L"#32768");
+        ASSERT_EQ(seen.entries.size(), 7u);
+
+        struct Expected
+        {
+            UINT id;
+            const wchar_t* text;
+            bool sideBar;
+            bool separator;
+            UINT iconGroup;
+            bool grayed;
+        };
+        const bool grayed = !row.available;
+        const Expected expected[7] = {
+            {0, L"Korvane", true, false, 0, false},
+            {IDM_ENABLE, L"Enable", false, false, row.enableIcon, grayed},
+            {IDM_DISABLE, L"Disable", false, false, row.disableIcon, grayed},
+            {0, L"", false, true, 0, false},
+            {IDM_ABOUT, L"About", false, false, IDI_MENU_ABOUT, false},
+            {0, L"", false, true, 0, false},
+            {IDM_EXIT, L"Exit", false, false, IDI_MENU_EXIT, false},
+        };
+        for (size_t i = 0; i < 7; ++i) {
+            SCOPED_TRACE("entry " + std::to_string(i));
+            const SeenEntry& entry = seen.entries[i];
+            ASSERT_TRUE(entry.hasItem) << "an item object of the menu";
+            EXPECT_TRUE(entry.type & MFT_OWNERDRAW);
+            EXPECT_EQ(entry.id, expected[i].id);
+            EXPECT_EQ(entry.itemId, expected[i].id);
+            EXPECT_EQ(entry.text, expected[i].text);
+            EXPECT_EQ(entry.sideBar, expected[i].sideBar);
+            EXPECT_EQ(entry.separator, expected[i].separator);
+            EXPECT_EQ((entry.type & MFT_SEPARATOR) != 0, expected[i].sideBar || expected[i].separator);
+            EXPECT_EQ(entry.iconGroup, expected[i].iconGroup);
+            EXPECT_EQ(entry.icon != nullptr, expected[i].iconGroup != 0);
+            // The system grays separator entries itself; only text entries tell.
+            if (!(entry.type & MFT_SEPARATOR)) {
+                EXPECT_EQ((entry.state & MFS_GRAYED) == MFS_GRAYED, expected[i].grayed);
+            }
+            EXPECT_EQ((entry.type & MFT_MENUBREAK) != 0, i == 1) << "the second column starts at Enable";
+            EXPECT_EQ(entry.type & MFT_MENUBARBREAK, 0u);
+        }
+
+        // Closed: the menu, its items and their icons are gone, WM_NULL follows.
+        EXPECT_FALSE(IsMenu(seen.menu));
+        for (const SeenEntry& entry : seen.entries) {
+            if (entry.icon) {
+                EXPECT_FALSE(IconAlive(entry.icon)) << entry.iconGroup;
+            }
+        }
+        EXPECT_TRUE(Contains(TakePosted(dlg.m_hWnd), WM_NULL));
+        EXPECT_EQ(Recorded(), Steps{}) << "closing the menu chose nothing";
+        EXPECT_EQ(dlg.m_bOCEnabled, row.enabled);
+    }
+}
+
+TEST_F(TrayMenu, OtherMouseMessagesOpenNothing)
+{
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    TakePosted(dlg.m_hWnd);
+    for (UINT mouse : {WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK,
+                       WM_MOUSEMOVE, WM_MBUTTONUP}) {
+        SCOPED_TRACE("mouse message " + std::to_string(mouse));
+        bool timedOut = false;
+        int idle = 0;
+        {
+            MenuWatch watch(dlg.m_hWnd);
+            OneShotTimer safety(kSafetyMs, [&] {
+                timedOut = true;
+                EndMenu();
+            });
+            EXPECT_EQ(SendMessageW(dlg.m_hWnd, WM_TRAYICON_NOTIFY, 1, mouse), 1);
+            idle = watch.seen.idle;
+        }
+        EXPECT_EQ(idle, 0);
+        EXPECT_FALSE(timedOut);
+        EXPECT_FALSE(Contains(TakePosted(dlg.m_hWnd), WM_NULL));
+    }
+}
+
+} // namespace
