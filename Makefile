@@ -25,4 +25,4 @@ clean:
 	rm -rf $(BUILD)
 
 # The demo, the interactive run and the Windows package.
--include mk/demo.mk
+include mk/demo.mk

@@ -1,0 +1,22 @@
+# The simulated notebook, the Windows package and the README's picture.
+# Included by the Makefile; on its own: make -f Makefile -f mk/demo.mk demo
+#   make demo [GPU=amd]     guided tour on a virtual display, pictures in $(BUILD)/demo/
+#   make run [GPU=amd]      Korvane on your display with a console to drive it
+#   make dist               $(BUILD)/dist/Korvane-<version>.zip
+#   make docs-screenshot    the tour's menu picture as docs/menu.png
+BUILD ?= build
+GPU ?= nvidia
+
+.PHONY: demo run dist docs-screenshot
+
+demo:
+	BUILD=$(BUILD) GPU=$(GPU) scripts/demo
+
+run:
+	BUILD=$(BUILD) GPU=$(GPU) scripts/run
+
+dist:
+	BUILD=$(BUILD) scripts/dist
+
+docs-screenshot: demo
+	cp $(BUILD)/demo/menu-enabled.png docs/menu.png
