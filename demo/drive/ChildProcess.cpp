@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "ChildIo.h"
+
 #include <algorithm>
 #include <cwctype>
 
@@ -48,28 +50,6 @@ std::wstring EnvironmentBlock(const Environment& overrides)
     return result;
 }
 
-pipeio::UniqueHandle KillOnCloseJob()
-{
-    pipeio::UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
-    if (!job)
-        return job;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits,
-                                 sizeof limits))
-        job.Reset();
-    return job;
-}
-
-pipeio::UniqueHandle OpenOutput(const std::wstring& file)
-{
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return pipeio::UniqueHandle(CreateFileW(file.empty() ? L"NUL" : file.c_str(), GENERIC_WRITE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                            file.empty() ? OPEN_EXISTING : CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
 } // namespace
 
 ChildProcess::~ChildProcess()
@@ -82,7 +62,7 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
                          const std::wstring& outputFile)
 {
     Kill();
-    pipeio::UniqueHandle output = OpenOutput(outputFile);
+    pipeio::UniqueHandle output = pipeio::OpenChildOutput(outputFile);
     if (!output)
         return false;
     std::wstring commandLine = L"\"" + exe + L"\"";
@@ -104,7 +84,7 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
     m_process.Reset(pi.hProcess);
     pipeio::UniqueHandle thread(pi.hThread);
     m_pid = pi.dwProcessId;
-    m_job = KillOnCloseJob();
+    m_job = pipeio::KillOnCloseJob();
     if (m_job && !AssignProcessToJobObject(m_job.Get(), m_process.Get()))
         m_job.Reset();
     ResumeThread(thread.Get());

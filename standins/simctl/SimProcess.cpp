@@ -1,5 +1,6 @@
 #include "SimProcess.h"
 
+#include "ChildIo.h"
 #include "PipeIo.h"
 
 #include <atomic>
@@ -20,32 +21,6 @@ std::wstring SimulatorPath()
     std::wstring dir(path, n);
     dir.erase(dir.find_last_of(L"\\/") + 1);
     return dir + L"qel-firmware-sim.exe";
-}
-
-// A job that ends its processes when its last handle closes.
-pipeio::UniqueHandle MakeKillOnCloseJob()
-{
-    pipeio::UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
-    if (!job)
-        return job;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits,
-                                 sizeof limits))
-        job.Reset();
-    return job;
-}
-
-pipeio::UniqueHandle OpenOutput(const std::wstring& file)
-{
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    if (file.empty())
-        return pipeio::UniqueHandle(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                                OPEN_EXISTING, 0, nullptr));
-    return pipeio::UniqueHandle(CreateFileW(file.c_str(), GENERIC_WRITE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 } // namespace
@@ -74,7 +49,7 @@ std::wstring SimProcess::PipePath() const
 bool SimProcess::Start(const SimStart& start, DWORD timeoutMs)
 {
     Kill();
-    pipeio::UniqueHandle output = OpenOutput(start.outputFile);
+    pipeio::UniqueHandle output = pipeio::OpenChildOutput(start.outputFile);
     if (!output)
         return false;
     std::wstring exe = SimulatorPath();
@@ -94,7 +69,7 @@ bool SimProcess::Start(const SimStart& start, DWORD timeoutMs)
         return false;
     m_process.Reset(pi.hProcess);
     pipeio::UniqueHandle thread(pi.hThread);
-    m_job = MakeKillOnCloseJob();
+    m_job = pipeio::KillOnCloseJob();
     if (m_job && !AssignProcessToJobObject(m_job.Get(), m_process.Get()))
         m_job.Reset();
     ResumeThread(thread.Get());
