@@ -34,10 +34,13 @@ public:
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     DECLARE_MESSAGE_MAP()
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
+    // Created by Create: gets the dialog keys through the modal loop's filter.
+    bool m_bModeless = false;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,7 @@
 // processing through the dialog manager.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "Controls.h"
@@ -100,6 +101,72 @@ TEST(Dialog, CloseGetsTheDialogManagersDefaultWhichCancels)
         ::DispatchMessageW(&msg);
     EXPECT_FALSE(dlg.IsWindowVisible());
     ::DestroyWindow(dlg.m_hWnd);
+}
+
+class ThrowingDialog : public CDialog
+{
+public:
+    ThrowingDialog() : CDialog(IDD_TEST_DIALOG) {}
+    BOOL OnInitDialog() override { throw std::runtime_error("init"); }
+};
+
+TEST(Dialog, InitialisationThatThrowsEndsTheModalDialogWithMinusOne)
+{
+    ThrowingDialog dlg;
+    EXPECT_EQ(dlg.DoModal(), -1);
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+// A modal dialog that, once its loop runs, presses Esc in a modeless dialog
+// and then ends itself.
+class HostDialog : public CDialog
+{
+public:
+    explicit HostDialog(HWND target) : CDialog(IDD_TEST_DIALOG), m_target(target) {}
+    bool m_targetVisibleAfterKey = true;
+
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        ::SetTimer(m_hWnd, 1, 10, nullptr);
+        return TRUE;
+    }
+    void OnTimer(UINT_PTR id)
+    {
+        ::KillTimer(m_hWnd, id);
+        if (m_step++ == 0) {
+            ::PostMessageW(::GetDlgItem(m_target, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+            ::SetTimer(m_hWnd, 1, 10, nullptr);
+            return;
+        }
+        m_targetVisibleAfterKey = ::IsWindowVisible(m_target) != FALSE;
+        EndDialog(IDOK);
+    }
+
+private:
+    HWND m_target;
+    int m_step = 0;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(HostDialog, CDialog)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+TEST(Dialog, ModelessDialogGetsItsDialogKeysWhileAModalLoopRuns)
+{
+    TestDialog modeless;
+    ASSERT_TRUE(modeless.Create(IDD_TEST_DIALOG));
+    modeless.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(modeless.IsWindowVisible());
+
+    HostDialog host(modeless.m_hWnd);
+    EXPECT_EQ(host.DoModal(), IDOK);
+    // Esc reached the modeless dialog as its Cancel: it is hidden.
+    EXPECT_FALSE(host.m_targetVisibleAfterKey);
+    ::DestroyWindow(modeless.m_hWnd);
 }
 
 } // namespace
