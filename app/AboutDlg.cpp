@@ -27,7 +27,8 @@ void CenterAboutBox()
     if (!g_pAboutDlg)
         return;
     RECT box;
-    g_pAboutDlg->GetWindowRect(&box);
+    if (!::GetWindowRect(g_pAboutDlg->m_hWnd, &box))
+        return;
     const int w = box.right - box.left;
     const int h = box.bottom - box.top;
 

@@ -2,6 +2,7 @@
 #include "KorvaneDlg.h"
 
 #include <commctrl.h>
+#include <new>
 #include <wtsapi32.h>
 
 #include "AboutDlg.h"
@@ -122,8 +123,9 @@ BOOL CKorvaneDlg::OnInitDialog()
     m_radioOverclock.SetCheck(m_bOCEnabled ? BST_CHECKED : BST_UNCHECKED);
     m_radioDownclock.SetCheck(m_bOCEnabled ? BST_UNCHECKED : BST_CHECKED);
 
-    g_pAboutDlg = new CAboutDlg;
-    g_pAboutDlg->Create(IDD_ABOUTBOX, nullptr);
+    g_pAboutDlg = new (std::nothrow) CAboutDlg;
+    if (g_pAboutDlg)
+        g_pAboutDlg->Create(IDD_ABOUTBOX, nullptr);
 
     m_hPowerNotify = ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
     ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);

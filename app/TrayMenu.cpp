@@ -22,9 +22,13 @@ HICON LoadEntryIcon(UINT id)
 std::unique_ptr<CMenuXPText> MakeEntry(UINT id, const wchar_t* text, UINT iconId)
 {
     HICON icon = iconId ? LoadEntryIcon(iconId) : nullptr;
-    std::unique_ptr<CMenuXPText> entry(new (std::nothrow) CMenuXPText(id, text, icon));
-    if (!entry && icon)
-        ::DestroyIcon(icon);
+    std::unique_ptr<CMenuXPText> entry;
+    try {
+        entry.reset(new CMenuXPText(id, text, icon));
+    } catch (...) {
+        if (icon)
+            ::DestroyIcon(icon);
+    }
     return entry;
 }
 
@@ -38,7 +42,10 @@ std::unique_ptr<CMenuXP> BuildTrayMenu(bool bAvailable, bool bEnabled)
     HMENU hPopup = ::CreatePopupMenu();
     if (!hPopup)
         return nullptr;
-    menu->Attach(hPopup);
+    if (!menu->Attach(hPopup)) {
+        ::DestroyMenu(hPopup);
+        return nullptr;
+    }
     menu->m_clrSelectedBar = RGB(120, 160, 220);
     menu->m_nStyle = MENU_STYLE_XP;
 
