@@ -10,26 +10,25 @@ namespace {
 std::atomic<EventSink::DestroyedFn> g_destroyedHook{nullptr};
 std::atomic<LONG> g_liveSinks{0};
 
-// WMI delivers the uint8 property as VT_UI1. A wider integer is taken when
-// its value fits a brightness; anything else reads as 0, like a failed read.
+// WMI delivers the uint8 property as VT_UI1. Of any other integer type the
+// low byte is sent, as of the one-byte value; a value of no integer type
+// (a string's pointer, a float) reads as 0, like a failed read.
 BYTE BrightnessFrom(const VARIANT& value)
 {
-    LONGLONG n = -1;
     switch (V_VT(&value))
     {
     case VT_UI1: return V_UI1(&value);
-    case VT_I1: n = V_I1(&value); break;
-    case VT_I2: n = V_I2(&value); break;
-    case VT_UI2: n = V_UI2(&value); break;
-    case VT_I4: n = V_I4(&value); break;
-    case VT_UI4: n = V_UI4(&value); break;
-    case VT_INT: n = V_INT(&value); break;
-    case VT_UINT: n = V_UINT(&value); break;
-    case VT_I8: n = V_I8(&value); break;
-    case VT_UI8: n = V_UI8(&value) <= 255 ? static_cast<LONGLONG>(V_UI8(&value)) : -1; break;
-    default: break;
+    case VT_I1: return static_cast<BYTE>(V_I1(&value));
+    case VT_I2: return static_cast<BYTE>(V_I2(&value));
+    case VT_UI2: return static_cast<BYTE>(V_UI2(&value));
+    case VT_I4: return static_cast<BYTE>(V_I4(&value));
+    case VT_UI4: return static_cast<BYTE>(V_UI4(&value));
+    case VT_INT: return static_cast<BYTE>(V_INT(&value));
+    case VT_UINT: return static_cast<BYTE>(V_UINT(&value));
+    case VT_I8: return static_cast<BYTE>(V_I8(&value));
+    case VT_UI8: return static_cast<BYTE>(V_UI8(&value));
+    default: return 0;
     }
-    return (n >= 0 && n <= 255) ? static_cast<BYTE>(n) : 0;
 }
 
 } // namespace

@@ -236,7 +236,7 @@ VARIANT Variant(VARTYPE type, LONGLONG n)
     return v;
 }
 
-TEST_F(EventSinkTest, ValueSentFollowsTheTypeReadAndFitsOneByte)
+TEST_F(EventSinkTest, ValueSentIsTheLowByteOfAnIntegerRead)
 {
     RecordingWindow window(false);
     SetBrightnessEventTarget(window.Handle());
@@ -247,9 +247,9 @@ TEST_F(EventSinkTest, ValueSentFollowsTheTypeReadAndFitsOneByte)
         WPARAM sent;
     } cases[] = {
         {VT_UI1, 0, 0},      {VT_UI1, 255, 255},     {VT_UI1, 70, 70},      {VT_I1, 12, 12},
-        {VT_I1, -1, 0},      {VT_I2, 45, 45},        {VT_UI2, 100, 100},    {VT_I4, 70, 70},
-        {VT_I4, 255, 255},   {VT_I4, 256, 0},        {VT_I4, -70, 0},       {VT_UI4, 99, 99},
-        {VT_UI4, 0x10046, 0}, {VT_I8, 33, 33},       {VT_UI8, 1ull << 40, 0}, {VT_BSTR, 70, 0},
+        {VT_I1, -1, 255},    {VT_I2, 45, 45},        {VT_UI2, 0x1FF, 255},  {VT_I4, 70, 70},
+        {VT_I4, 255, 255},   {VT_I4, 256, 0},        {VT_I4, -70, 186},     {VT_UI4, 99, 99},
+        {VT_UI4, 0x10046, 70}, {VT_I8, 33, 33},      {VT_UI8, (1ull << 40) + 5, 5}, {VT_BSTR, 70, 0},
         {VT_R8, 70, 0},      {VT_BOOL, 1, 0},        {VT_NULL, 0, 0},       {VT_EMPTY, 0, 0},
     };
 
