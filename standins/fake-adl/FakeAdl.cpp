@@ -357,26 +357,6 @@ int __cdecl ADL_Display_Color_Set(int, int, int, int)
     return Unused(kColorSet);
 }
 
-int __cdecl FakeAdl_Configure(const char* text)
-{
-    return Configure(text ? text : "");
-}
-
-void __cdecl FakeAdl_Reset()
-{
-    Configure("");
-}
-
-int __cdecl FakeAdl_GetLog(char* buffer, int size)
-{
-    EnsureConfigured();
-    return fakedriver::CopyOut(g_log.Text(), buffer, size);
-}
-
-int __cdecl FakeAdl_GetState(char* buffer, int size)
-{
-    EnsureConfigured();
-    return fakedriver::CopyOut(StateText(), buffer, size);
-}
+FAKE_DRIVER_CONTROL_EXPORTS(FakeAdl)
 
 } // extern "C"

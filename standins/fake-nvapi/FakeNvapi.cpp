@@ -328,26 +328,6 @@ void* __cdecl nvapi_QueryInterface(std::uint32_t id)
     return address;
 }
 
-int __cdecl FakeNv_Configure(const char* text)
-{
-    return Configure(text ? text : "");
-}
-
-void __cdecl FakeNv_Reset()
-{
-    Configure("");
-}
-
-int __cdecl FakeNv_GetLog(char* buffer, int size)
-{
-    EnsureConfigured();
-    return fakedriver::CopyOut(g_log.Text(), buffer, size);
-}
-
-int __cdecl FakeNv_GetState(char* buffer, int size)
-{
-    EnsureConfigured();
-    return fakedriver::CopyOut(StateText(), buffer, size);
-}
+FAKE_DRIVER_CONTROL_EXPORTS(FakeNv)
 
 } // extern "C"
