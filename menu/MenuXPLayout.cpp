@@ -24,8 +24,8 @@ void CMenuXP::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
         {
             CWindowDC dc(nullptr);
             CFont fontBold;
-            CreateBoldMenuFont(fontBold);
-            CSelectGuard selectFont(dc, fontBold);
+            const bool bHaveBold = CreateBoldMenuFont(fontBold) != FALSE;
+            CSelectGuard selectFont(dc, bHaveBold ? fontBold : m_fontMenu);
             dc.DrawText(pItem->m_strText, rc, DT_SINGLELINE | DT_VCENTER | DT_CALCRECT);
         }
         lpMeasureItemStruct->itemHeight = static_cast<UINT>(std::max<int>(rc.Height(), S + 4));

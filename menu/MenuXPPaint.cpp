@@ -69,9 +69,8 @@ void CMenuXP::DrawItemText(CDC* pDC, CRect rect, std::wstring strText, BOOL bSel
                            BOOL bDisabled, BOOL bBold)
 {
     CFont fontBold;
-    if (bBold)
-        CreateBoldMenuFont(fontBold);
-    CSelectGuard selectFont(*pDC, bBold ? fontBold : m_fontMenu);
+    const bool bUseBold = bBold && CreateBoldMenuFont(fontBold);
+    CSelectGuard selectFont(*pDC, bUseBold ? fontBold : m_fontMenu);
     pDC->SetBkMode(TRANSPARENT);
 
     COLORREF crText;

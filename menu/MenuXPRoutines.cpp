@@ -43,7 +43,10 @@ void CMenuXP::DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rec
     {
         CSelectGuard selectBrush(*pDC, bShadow ? brushShadow : brushHighlight);
         pDC->BitBlt(rect.left + 1, rect.top + 1, w, h, &memDC, 0, 0, kRopPaintBlack);
-        pDC->SelectObject(brushShadow);
+        // A guard of its own: when the first brush could not be made, the
+        // outer guard restores nothing, and the shadow brush must not stay
+        // selected into the caller's DC once it is deleted.
+        CSelectGuard selectShadow(*pDC, brushShadow);
         pDC->BitBlt(rect.left, rect.top, w, h, &memDC, 0, 0, kRopPaintBlack);
     }
     pDC->SetTextColor(crOldText);
