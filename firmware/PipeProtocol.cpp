@@ -56,7 +56,10 @@ void AppendDecimal(char (&request)[kRequestSize], int value)
 // succeeds.
 bool Query(const char (&request)[kRequestSize], int* value)
 {
+    // Only the first byte is cleared: a library that reports success without
+    // writing a reply then reads as 0 instead of as whatever the stack held.
     char reply[kReplySize];
+    reply[0] = '\0';
     if (!g_pipeCall(request, kRequestSize, reply, kReplySize))
         return false;
     *value = ParseReplyInt(reply, sizeof reply);

@@ -47,6 +47,17 @@ bool ResolveAdlFunctions(HMODULE hAdl)
     return complete;
 }
 
+// After a failed start no entry point stays usable, as none has an ADL
+// context to work in; the library itself stays loaded.
+bool FailAdlStart(HWND owner, const wchar_t* text)
+{
+    for (FARPROC& function : g_adlFunctions)
+        function = nullptr;
+    if (text)
+        ShowStartupWarning(owner, text);
+    return false;
+}
+
 } // namespace
 
 void* __stdcall AdlAllocCallback(int size)
@@ -68,24 +79,18 @@ bool InitAdlBackend(HWND owner, HMODULE* phAdl, ADLAdapterODClockInfo* pInfo)
         return false;
     g_hAdlLoaded = *phAdl;
 
-    if (!ResolveAdlFunctions(*phAdl)) {
-        ShowStartupWarning(owner, L"ATI's overclock function is missing!");
-        return false;
-    }
+    if (!ResolveAdlFunctions(*phAdl))
+        return FailAdlStart(owner, L"ATI's overclock function is missing!");
 
     const auto create = detail::ProcAs<AdlMainControlCreateFn>(g_adlFunctions[kMainControlCreate]);
-    if (create(AdlAllocCallback, kCountConnectedAdaptersOnly) != ADL_OK) {
-        ShowStartupWarning(owner, L"ADL Initialization Error!");
-        return false;
-    }
+    if (create(AdlAllocCallback, kCountConnectedAdaptersOnly) != ADL_OK)
+        return FailAdlStart(owner, L"ADL Initialization Error!");
 
     // ADL records carry their own size; tell ADL how large ours is.
     pInfo->iSize = sizeof(ADLAdapterODClockInfo);
     const auto getInfo = detail::ProcAs<AdlODClockInfoGetFn>(g_adlFunctions[kODClockInfoGet]);
-    if (getInfo(kFirstAdapter, pInfo) != ADL_OK) {
-        ShowStartupWarning(owner, L"ADL Initialization Error!");
-        return false;
-    }
+    if (getInfo(kFirstAdapter, pInfo) != ADL_OK)
+        return FailAdlStart(owner, L"ADL Initialization Error!");
     return true;
 }
 
@@ -99,8 +104,7 @@ int AdlSetODClockConfig(int adapterIndex, ADLAdapterODClockConfig* pConfig)
 
 void ResetAdlForTesting()
 {
-    for (FARPROC& function : g_adlFunctions)
-        function = nullptr;
+    FailAdlStart(nullptr, nullptr);
     if (g_hAdlLoaded) {
         FreeLibrary(g_hAdlLoaded);
         g_hAdlLoaded = nullptr;

@@ -127,6 +127,23 @@ TEST_F(PipeProtocol, ReadAPStateFailedCallGivesFallback)
     EXPECT_EQ(FakePipeScope::Calls().size(), 3u);
 }
 
+// A library that reports success but leaves the reply buffer untouched.
+int SilentSuccess(const char*, int, char* reply, int)
+{
+    FakePipeScope::Calls().push_back({std::string(1, reply[0]), 0, 0});
+    return 1;
+}
+
+TEST_F(PipeProtocol, SuccessWithoutReplyReadsAsZero)
+{
+    SetPipeCallForTesting(&SilentSuccess);
+    EXPECT_EQ(ReadAPState(9), 0);
+    EXPECT_FALSE(QuerySystemFlag(0, 2));
+    ASSERT_EQ(FakePipeScope::Calls().size(), 2u);
+    for (const FakeCall& call : FakePipeScope::Calls())
+        EXPECT_EQ(call.request[0], '\0') << "the reply buffer starts empty";
+}
+
 struct FlagCase
 {
     const char* reply;

@@ -119,6 +119,11 @@ TEST_P(AdlInit, ResultWarningsAndCalls)
         EXPECT_FALSE(IsModuleLoaded(L"atiadlxy.dll"));
         return;
     }
+    if (!c.expected) {
+        // Nothing reaches the driver after a failed start.
+        ADLAdapterODClockConfig config{16, 0, 100, 100};
+        EXPECT_EQ(gpu::AdlSetODClockConfig(0, &config), gpu::ADL_ERR);
+    }
     // The first library given is the one expected in use; the others stay untouched.
     EXPECT_EQ(m_hAdl, fakes.front()->Module());
     EXPECT_EQ(fakes.front()->Log(), c.log);
@@ -156,6 +161,8 @@ TEST_P(AdlMissingFunction, OneWarningAndNothingCalled)
     ASSERT_EQ(fake.Configure(""), 0);
 
     EXPECT_FALSE(gpu::InitAdlBackend(m_owner, &m_hAdl, &m_info));
+    ADLAdapterODClockConfig config{16, 0, 100, 100};
+    EXPECT_EQ(gpu::AdlSetODClockConfig(0, &config), gpu::ADL_ERR);
 
     EXPECT_EQ(ShownTexts(), (std::vector<std::wstring>{kMissing}));
     EXPECT_TRUE(fake.Log().empty());
