@@ -148,7 +148,8 @@ void CKorvaneDlg::AddTrayIcon()
 
 LRESULT CKorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM)
 {
-    // Only an icon that was added before is added again.
+    // Only once AddTrayIcon has filled the record; its first NIM_ADD may
+    // have failed because the shell was not up yet.
     if (m_nid.cbSize)
         ::Shell_NotifyIconW(NIM_ADD, &m_nid);
     return 0;
@@ -208,6 +209,10 @@ void CKorvaneDlg::OnClose()
 
 void CKorvaneDlg::OnDestroy()
 {
+    // Cleared first: the restore below may wait on the pipe, and a brightness
+    // event sent meanwhile would block its delivery thread until then.
+    if (g_pMainDlg == this)
+        SetBrightnessEventTarget(nullptr);
     Default();
     m_bOCEnabled = false;
     RestoreDefaultClocks();
@@ -219,7 +224,4 @@ void CKorvaneDlg::OnDestroy()
     if (g_hInstanceMutex && g_pMainDlg == this)
         ::ReleaseMutex(g_hInstanceMutex);
     ::WTSUnRegisterSessionNotification(m_hWnd);
-    // Brightness events arriving from now on find no window to go to.
-    if (g_pMainDlg == this)
-        SetBrightnessEventTarget(nullptr);
 }

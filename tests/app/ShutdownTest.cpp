@@ -5,6 +5,8 @@
 
 #include <wtsapi32.h>
 
+#include <memory>
+
 #include "BrightnessEvents.h"
 #include "MainState.h"
 #include "ThreadTimer.h"
@@ -21,6 +23,44 @@ struct EndRow
     void (*end)(HWND);
     Steps steps;
 };
+
+// Looks for the dialog's tray icon at WM_NCDESTROY, after the destroy
+// handler ran but while the window still exists: once the window is gone the
+// shell drops its icons by itself, so a later look proves nothing.
+class IconAtNcDestroy
+{
+public:
+    explicit IconAtNcDestroy(const NOTIFYICONDATAW& nid) : m_nid(nid)
+    {
+        s_current = this;
+        m_previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(nid.hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&IconAtNcDestroy::Proc)));
+    }
+    ~IconAtNcDestroy() { s_current = nullptr; }
+    IconAtNcDestroy(const IconAtNcDestroy&) = delete;
+    IconAtNcDestroy& operator=(const IconAtNcDestroy&) = delete;
+
+    bool looked = false;
+    bool present = false;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        IconAtNcDestroy* self = s_current;
+        const WNDPROC previous = self->m_previous;
+        if (message == WM_NCDESTROY) {
+            self->looked = true;
+            self->present = TrayIconExists(self->m_nid);
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        }
+        return CallWindowProcW(previous, hwnd, message, wParam, lParam);
+    }
+
+    static IconAtNcDestroy* s_current;
+    NOTIFYICONDATAW m_nid;
+    WNDPROC m_previous;
+};
+IconAtNcDestroy* IconAtNcDestroy::s_current = nullptr;
 
 class Shutdown : public AppScenario
 {
@@ -58,9 +98,11 @@ TEST_F(Shutdown, EveryExitRestoresTheDefaultClocksAndTeardownReleasesEverything)
         bool mutexHeldWhileRunning = false;
         bool timedOut = false;
         HWND hwnd = nullptr;
+        std::unique_ptr<IconAtNcDestroy> iconAtEnd;
         OneShotTimer act(1, [&] {
             hwnd = dlg.m_hWnd;
             iconWhileRunning = TrayIconExists(dlg.m_nid);
+            iconAtEnd = std::make_unique<IconAtNcDestroy>(dlg.m_nid);
             mutexHeldWhileRunning = !MutexFreeForOtherThread(kMutexName);
             Mark();
             row.end(hwnd);
@@ -77,7 +119,8 @@ TEST_F(Shutdown, EveryExitRestoresTheDefaultClocksAndTeardownReleasesEverything)
         EXPECT_FALSE(dlg.m_bOCEnabled);
         EXPECT_FALSE(IsWindow(hwnd));
         EXPECT_TRUE(iconWhileRunning);
-        EXPECT_FALSE(TrayIconExists(dlg.m_nid)) << "the icon is deleted";
+        ASSERT_TRUE(iconAtEnd && iconAtEnd->looked);
+        EXPECT_FALSE(iconAtEnd->present) << "the destroy handler deletes the icon";
         EXPECT_TRUE(mutexHeldWhileRunning);
         EXPECT_TRUE(MutexFreeForOtherThread(kMutexName)) << "the mutex is released";
         EXPECT_EQ(GetBrightnessEventTarget(), nullptr);

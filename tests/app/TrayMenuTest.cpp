@@ -67,6 +67,9 @@ struct SeenMenu
     int idle = 0;
     std::wstring windowClass;
     HMENU menu = nullptr;
+    bool isMenuXP = false;
+    COLORREF selectedBar = 0;
+    int style = -1;
     std::vector<SeenEntry> entries;
 };
 
@@ -109,6 +112,13 @@ private:
         GetClassNameW(window, name, 32);
         seen.windowClass = name;
         seen.menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+        CMenu* object = seen.menu ? CMenu::FromHandle(seen.menu) : nullptr;
+        if (object && object->IsKindOf(RUNTIME_CLASS(CMenuXP))) {
+            const auto* xp = static_cast<const CMenuXP*>(object);
+            seen.isMenuXP = true;
+            seen.selectedBar = xp->m_clrSelectedBar;
+            seen.style = xp->m_nStyle;
+        }
         for (int i = 0; i < GetMenuItemCount(seen.menu); ++i) {
             MENUITEMINFOW mii{};
             mii.cbSize = sizeof(mii);
@@ -206,6 +216,9 @@ TEST_F(TrayMenu, RightButtonReleaseShowsTheEntriesForTheState)
         ASSERT_FALSE(timedOut);
         ASSERT_GE(seen.idle, 1) << "the menu was open";
         EXPECT_EQ(seen.windowClass, L"#32768");
+        ASSERT_TRUE(seen.isMenuXP);
+        EXPECT_EQ(seen.selectedBar, 0x00DCA078u);
+        EXPECT_EQ(seen.style, MENU_STYLE_XP);
         ASSERT_EQ(seen.entries.size(), 7u);
 
         struct Expected
