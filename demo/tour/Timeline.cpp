@@ -52,7 +52,7 @@ void Timeline::PrintHeader(const std::string& title) const
     std::fflush(stdout);
 }
 
-bool Timeline::Observe(size_t from, Outcome* seen, std::string* problem) const
+bool Timeline::Observe(size_t from, Outcome* seen, size_t* logSize, std::string* problem) const
 {
     std::vector<std::string> log;
     if (!m_notebook.FirmwareLog(&log))
@@ -60,6 +60,7 @@ bool Timeline::Observe(size_t from, Outcome* seen, std::string* problem) const
         *problem = "the firmware simulator does not answer";
         return false;
     }
+    *logSize = log.size();
     seen->commands = drive::CommandsFrom(log, from);
     if (!m_notebook.ApState(&seen->ap))
     {
@@ -78,6 +79,16 @@ bool Timeline::Step(const std::string& description, const Input& input, const Ou
     bool ok = m_notebook.FirmwareLog(&before);
     if (!ok)
         problem = "the firmware simulator does not answer";
+    if (ok)
+    {
+        const std::vector<std::string> late = drive::CommandsFrom(before, m_logChecked);
+        if (!late.empty())
+        {
+            ok = false;
+            problem = "firmware commands came after the previous step's check: " +
+                      drive::ShortNames(late);
+        }
+    }
     const double at = Seconds();
     if (ok)
         ok = input(&problem);
@@ -102,8 +113,17 @@ bool Timeline::Step(const std::string& description, const Input& input, const Ou
             problem = "Korvane's window does not answer";
         }
     }
+    size_t logSize = 0;
     if (ok)
-        ok = Observe(before.size(), &seen, &problem);
+        ok = Observe(before.size(), &seen, &logSize, &problem);
+    if (ok)
+        m_logChecked = logSize;
+    seen.running = m_korvane.IsRunning();
+    if (ok && seen.running != expected.running)
+    {
+        ok = false;
+        problem = seen.running ? "Korvane.exe is still running" : "Korvane.exe has ended";
+    }
     if (ok && (seen.commands != expected.commands || seen.ap != expected.ap ||
                seen.clockMode != expected.clockMode))
     {

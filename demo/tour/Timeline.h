@@ -21,6 +21,8 @@ struct Outcome
     std::vector<std::string> commands;
     int ap = 0;
     std::string clockMode;
+    // Whether Korvane.exe still runs afterwards.
+    bool running = true;
 };
 
 // The input of a step. Returns false with *problem set when it could not be
@@ -34,8 +36,9 @@ public:
 
     // Runs one step: the input, then a wait until the expected number of
     // firmware commands arrived and Korvane's thread is idle again (unless
-    // the step ended it), then the check. Prints the step's line; false when
-    // anything differs from the expectation.
+    // the step ended it), then the check. Commands that came after the
+    // previous check and before this input fail the step. Prints the step's
+    // line; false when anything differs from the expectation.
     bool Step(const std::string& description, const Input& input, const Outcome& expected);
 
     void SetMainWindow(HWND mainWindow) { m_main = mainWindow; }
@@ -44,7 +47,7 @@ public:
     void PrintHeader(const std::string& title) const;
 
 private:
-    bool Observe(size_t from, Outcome* seen, std::string* problem) const;
+    bool Observe(size_t from, Outcome* seen, size_t* logSize, std::string* problem) const;
     double Seconds() const;
 
     drive::Notebook& m_notebook;
@@ -52,6 +55,9 @@ private:
     HWND m_main = nullptr;
     ULONGLONG m_start;
     int m_number = 0;
+    // The firmware log's length at the last check: whatever comes after it
+    // belongs to the next step, or to no step at all.
+    size_t m_logChecked = 0;
 };
 
 } // namespace tour
