@@ -47,14 +47,18 @@ bool ResolveAdlFunctions(HMODULE hAdl)
     return complete;
 }
 
+void ForgetAdlFunctions()
+{
+    for (FARPROC& function : g_adlFunctions)
+        function = nullptr;
+}
+
 // After a failed start no entry point stays usable, as none has an ADL
 // context to work in; the library itself stays loaded.
 bool FailAdlStart(HWND owner, const wchar_t* text)
 {
-    for (FARPROC& function : g_adlFunctions)
-        function = nullptr;
-    if (text)
-        ShowStartupWarning(owner, text);
+    ForgetAdlFunctions();
+    ShowStartupWarning(owner, text);
     return false;
 }
 
@@ -104,7 +108,7 @@ int AdlSetODClockConfig(int adapterIndex, ADLAdapterODClockConfig* pConfig)
 
 void ResetAdlForTesting()
 {
-    FailAdlStart(nullptr, nullptr);
+    ForgetAdlFunctions();
     if (g_hAdlLoaded) {
         FreeLibrary(g_hAdlLoaded);
         g_hAdlLoaded = nullptr;
