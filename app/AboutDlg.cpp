@@ -16,8 +16,8 @@ void CAboutDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_LEGAL_NOTICE, m_legalNotice);
     // The line on screen always comes from the string table.
     const wchar_t* text = nullptr;
-    const int length = ::LoadStringW(AfxGetResourceHandle(), IDS_LEGAL_NOTICE,
-                                     reinterpret_cast<wchar_t*>(&text), 0);
+    const int length =
+        ::LoadStringW(AfxGetResourceHandle(), IDS_LEGAL_NOTICE, reinterpret_cast<wchar_t*>(&text), 0);
     const std::wstring notice = length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
     m_legalNotice.SetWindowText(notice.c_str());
 }

@@ -7,7 +7,7 @@
 namespace {
 // The framework's standard Help command.
 constexpr UINT ID_HELP = 0xE146;
-}
+} // namespace
 
 BEGIN_MESSAGE_MAP(CKorvaneApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)

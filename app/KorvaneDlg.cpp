@@ -41,16 +41,9 @@ BEGIN_MESSAGE_MAP(CKorvaneDlg, CDialog)
 END_MESSAGE_MAP()
 
 CKorvaneDlg::CKorvaneDlg()
-    : CDialog(IDD_KORVANE_DIALOG, nullptr),
-      m_nid{},
-      m_bOCAvailable(false),
-      m_bOCEnabled(true),
-      m_bNvidia(false),
-      m_bAmd(false),
-      m_hAdl(nullptr),
-      m_bOnAC(false),
-      m_hPowerNotify(nullptr),
-      m_adlClockInfo{}
+    : CDialog(IDD_KORVANE_DIALOG, nullptr), m_nid{}, m_bOCAvailable(false), m_bOCEnabled(true),
+      m_bNvidia(false), m_bAmd(false), m_hAdl(nullptr), m_bOnAC(false),
+      m_hPowerNotify(nullptr), m_adlClockInfo{}
 {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     g_pAboutDlg = nullptr;
@@ -127,7 +120,8 @@ BOOL CKorvaneDlg::OnInitDialog()
     if (g_pAboutDlg)
         g_pAboutDlg->Create(IDD_ABOUTBOX, nullptr);
 
-    m_hPowerNotify = ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
+    m_hPowerNotify =
+        ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
     ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
     return TRUE;
 }

@@ -32,20 +32,17 @@ void AppendDecimal(char (&request)[kRequestSize], int value)
     char* out = request + std::strlen(request);
     // The magnitude as unsigned, so that INT_MIN needs no negation overflow.
     unsigned magnitude = static_cast<unsigned>(value);
-    if (value < 0)
-    {
+    if (value < 0) {
         *out++ = '-';
         magnitude = 0u - magnitude;
     }
     char* first = out;
-    do
-    {
+    do {
         *out++ = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
     *out = '\0';
-    for (char* last = out - 1; first < last; ++first, --last)
-    {
+    for (char* last = out - 1; first < last; ++first, --last) {
         char c = *first;
         *first = *last;
         *last = c;

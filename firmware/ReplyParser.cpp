@@ -24,11 +24,9 @@ int ParseReplyInt(const char* reply, std::size_t size)
     // which is INT_MIN's.
     const unsigned limit = negative ? 0u - static_cast<unsigned>(INT_MIN) : INT_MAX;
     unsigned magnitude = 0;
-    for (; i < size && reply[i] >= '0' && reply[i] <= '9'; ++i)
-    {
+    for (; i < size && reply[i] >= '0' && reply[i] <= '9'; ++i) {
         unsigned digit = static_cast<unsigned>(reply[i] - '0');
-        if (magnitude > (limit - digit) / 10)
-        {
+        if (magnitude > (limit - digit) / 10) {
             magnitude = limit;
             break;
         }

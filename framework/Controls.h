@@ -3,8 +3,7 @@
 #include "Wnd.h"
 
 class CStatic : public CWnd
-{
-};
+{};
 
 class CButton : public CWnd
 {

@@ -44,11 +44,9 @@ public:
     {
         return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop);
     }
-    BOOL BitBlt(int x, int y, int nWidth, int nHeight, const CDC* pSrcDC, int xSrc, int ySrc,
-                DWORD dwRop)
+    BOOL BitBlt(int x, int y, int nWidth, int nHeight, const CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop)
     {
-        return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc,
-                        ySrc, dwRop);
+        return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc, ySrc, dwRop);
     }
     BOOL Rectangle(int x1, int y1, int x2, int y2) { return ::Rectangle(m_hDC, x1, y1, x2, y2); }
     POINT MoveTo(int x, int y);
@@ -62,15 +60,11 @@ public:
     {
         return ::TextOutW(m_hDC, x, y, text.c_str(), static_cast<int>(text.size()));
     }
-    BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags)
-    {
-        return ::DrawEdge(m_hDC, lpRect, nEdge, nFlags);
-    }
+    BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags) { return ::DrawEdge(m_hDC, lpRect, nEdge, nFlags); }
     BOOL DrawIconEx(int x, int y, HICON hIcon, int cxWidth, int cyWidth, UINT uStepIfAniCur,
                     HBRUSH hbrFlickerFreeDraw, UINT diFlags)
     {
-        return ::DrawIconEx(m_hDC, x, y, hIcon, cxWidth, cyWidth, uStepIfAniCur,
-                            hbrFlickerFreeDraw, diFlags);
+        return ::DrawIconEx(m_hDC, x, y, hIcon, cxWidth, cyWidth, uStepIfAniCur, hbrFlickerFreeDraw, diFlags);
     }
     int GetClipBox(LPRECT lpRect) const { return ::GetClipBox(m_hDC, lpRect); }
 
@@ -94,10 +88,7 @@ class CSelectGuard
 {
 public:
     CSelectGuard(HDC hDC, HGDIOBJ hObject) : m_hDC(hDC), m_hOld(::SelectObject(hDC, hObject)) {}
-    CSelectGuard(CDC& dc, const CGdiObject& object)
-        : CSelectGuard(dc.GetSafeHdc(), object.GetSafeHandle())
-    {
-    }
+    CSelectGuard(CDC& dc, const CGdiObject& object) : CSelectGuard(dc.GetSafeHdc(), object.GetSafeHandle()) {}
     ~CSelectGuard() { Restore(); }
     CSelectGuard(const CSelectGuard&) = delete;
     CSelectGuard& operator=(const CSelectGuard&) = delete;

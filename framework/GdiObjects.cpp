@@ -51,16 +51,15 @@ BOOL CFont::CreateFontIndirect(const LOGFONTW* lpLogFont)
     return Adopt(::CreateFontIndirectW(lpLogFont));
 }
 
-BOOL CFont::CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
-                       BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
-                       BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality,
-                       BYTE nPitchAndFamily, const wchar_t* lpszFacename)
+BOOL CFont::CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
+                       BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision,
+                       BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily, const wchar_t* lpszFacename)
 {
     if (m_hObject)
         return FALSE;
-    return Adopt(::CreateFontW(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic,
-                               bUnderline, cStrikeOut, nCharSet, nOutPrecision, nClipPrecision,
-                               nQuality, nPitchAndFamily, lpszFacename));
+    return Adopt(::CreateFontW(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic, bUnderline,
+                               cStrikeOut, nCharSet, nOutPrecision, nClipPrecision, nQuality, nPitchAndFamily,
+                               lpszFacename));
 }
 
 BOOL CFont::GetLogFont(LOGFONTW* pLogFont) const

@@ -35,10 +35,9 @@ class CFont : public CGdiObject
 public:
     CFont() = default;
     BOOL CreateFontIndirect(const LOGFONTW* lpLogFont);
-    BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
-                    BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
-                    BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality,
-                    BYTE nPitchAndFamily, const wchar_t* lpszFacename);
+    BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
+                    BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
+                    BYTE nQuality, BYTE nPitchAndFamily, const wchar_t* lpszFacename);
     // FALSE (and *pLogFont untouched) when no font is held.
     BOOL GetLogFont(LOGFONTW* pLogFont) const;
     operator HFONT() const { return static_cast<HFONT>(m_hObject); }

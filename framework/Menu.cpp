@@ -107,13 +107,9 @@ BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, HWND hWndOwner, LPCRECT lp
     return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, hWndOwner, lpRect);
 }
 
-void CMenu::DrawItem(LPDRAWITEMSTRUCT)
-{
-}
+void CMenu::DrawItem(LPDRAWITEMSTRUCT) {}
 
-void CMenu::MeasureItem(LPMEASUREITEMSTRUCT)
-{
-}
+void CMenu::MeasureItem(LPMEASUREITEMSTRUCT) {}
 
 bool CMenu::RouteMeasureItem(HWND hWndOwner, MEASUREITEMSTRUCT* lpMeasureItemStruct)
 {

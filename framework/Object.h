@@ -20,10 +20,7 @@ class CObject
 public:
     virtual ~CObject() = default;
     virtual const CRuntimeClass* GetRuntimeClass() const { return &classCObject; }
-    bool IsKindOf(const CRuntimeClass* pClass) const
-    {
-        return GetRuntimeClass()->IsDerivedFrom(pClass);
-    }
+    bool IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
 
     static const CRuntimeClass classCObject;
 
@@ -35,11 +32,14 @@ inline const CRuntimeClass CObject::classCObject = {"CObject", nullptr};
 
 #define RUNTIME_CLASS(cls) (&cls::class##cls)
 
-#define DECLARE_DYNAMIC(cls)                                                   \
-public:                                                                        \
-    static const CRuntimeClass class##cls;                                     \
+#define DECLARE_DYNAMIC(cls)               \
+public:                                    \
+    static const CRuntimeClass class##cls; \
     const CRuntimeClass* GetRuntimeClass() const override;
 
-#define IMPLEMENT_DYNAMIC(cls, base)                                           \
-    const CRuntimeClass cls::class##cls = {#cls, RUNTIME_CLASS(base)};         \
-    const CRuntimeClass* cls::GetRuntimeClass() const { return &cls::class##cls; }
+#define IMPLEMENT_DYNAMIC(cls, base)                                   \
+    const CRuntimeClass cls::class##cls = {#cls, RUNTIME_CLASS(base)}; \
+    const CRuntimeClass* cls::GetRuntimeClass() const                  \
+    {                                                                  \
+        return &cls::class##cls;                                       \
+    }

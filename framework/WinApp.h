@@ -22,7 +22,6 @@ public:
     // Names the registry key settings would go under; nothing is stored.
     void SetRegistryKey(const wchar_t* key) { m_strRegistryKey = key ? key : L""; }
     void OnHelp() {}
-
 };
 
 CWinApp* AfxGetApp();

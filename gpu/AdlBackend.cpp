@@ -18,15 +18,9 @@ using AdlMainControlCreateFn = int(__cdecl*)(ADL_MAIN_MALLOC_CALLBACK callback, 
 // required so that a partial ADL is not used.
 enum AdlFunction { kODClockInfoGet, kODClockConfigSet, kMainControlCreate, kAdlFunctionCount = 10 };
 constexpr const char* kAdlFunctionNames[kAdlFunctionCount] = {
-    "ADL_Display_ODClockInfo_Get",
-    "ADL_Display_ODClockConfig_Set",
-    "ADL_Main_Control_Create",
-    "ADL_Main_Control_Destroy",
-    "ADL_Adapter_NumberOfAdapters_Get",
-    "ADL_Adapter_AdapterInfo_Get",
-    "ADL_Display_DisplayInfo_Get",
-    "ADL_Display_ColorCaps_Get",
-    "ADL_Display_Color_Get",
+    "ADL_Display_ODClockInfo_Get", "ADL_Display_ODClockConfig_Set",    "ADL_Main_Control_Create",
+    "ADL_Main_Control_Destroy",    "ADL_Adapter_NumberOfAdapters_Get", "ADL_Adapter_AdapterInfo_Get",
+    "ADL_Display_DisplayInfo_Get", "ADL_Display_ColorCaps_Get",        "ADL_Display_Color_Get",
     "ADL_Display_Color_Set",
 };
 

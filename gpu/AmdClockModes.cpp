@@ -11,8 +11,7 @@ namespace {
 
 constexpr int kFirstAdapter = 0;
 
-ADLAdapterODClockConfig MakeClockConfig(const ADLAdapterODClockInfo& info, int memoryClock,
-                                        int engineClock)
+ADLAdapterODClockConfig MakeClockConfig(const ADLAdapterODClockInfo& info, int memoryClock, int engineClock)
 {
     ADLAdapterODClockConfig config{};
     config.iSize = sizeof(ADLAdapterODClockConfig);

@@ -8,9 +8,9 @@ namespace gpu {
 // What the main window knows when a clock change is asked for.
 struct ClockGate
 {
-    bool bSessionActive;                  // the interactive session is active
-    bool bNvidia;                         // the NVIDIA backend started
-    bool bAmd;                            // the AMD backend started
+    bool bSessionActive;                   // the interactive session is active
+    bool bNvidia;                          // the NVIDIA backend started
+    bool bAmd;                             // the AMD backend started
     const ADLAdapterODClockInfo* pAdlInfo; // clock information read at start-up
 };
 

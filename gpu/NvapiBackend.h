@@ -23,10 +23,8 @@ NvPhysicalGpuHandle FirstPhysicalGpu();
 // once, caches the answer and returns the entry's status, or
 // NVAPI_NO_IMPLEMENTATION when the driver does not offer it.
 NvAPI_Status NvEnumDisplay(NvU32 index, NvDisplayHandle* pHandle);
-NvAPI_Status NvAPI_EnumPhysicalGPUs(NvPhysicalGpuHandle (&handles)[NVAPI_MAX_PHYSICAL_GPUS],
-                                    NvU32* pCount);
-NvAPI_Status NvAPI_EnumLogicalGPUs(NvLogicalGpuHandle (&handles)[NVAPI_MAX_LOGICAL_GPUS],
-                                   NvU32* pCount);
+NvAPI_Status NvAPI_EnumPhysicalGPUs(NvPhysicalGpuHandle (&handles)[NVAPI_MAX_PHYSICAL_GPUS], NvU32* pCount);
+NvAPI_Status NvAPI_EnumLogicalGPUs(NvLogicalGpuHandle (&handles)[NVAPI_MAX_LOGICAL_GPUS], NvU32* pCount);
 NvAPI_Status NvClockModeA(NvPhysicalGpuHandle hGpu, int mode);
 NvAPI_Status NvClockModeB(NvPhysicalGpuHandle hGpu, int mode, int option);
 NvAPI_Status NvClockModeC(NvPhysicalGpuHandle hGpu, int mode);

@@ -69,14 +69,12 @@ NvAPI_Status NvEnumDisplay(NvU32 index, NvDisplayHandle* pHandle)
     return CallEntry(kEnumDisplay, index, pHandle);
 }
 
-NvAPI_Status NvAPI_EnumPhysicalGPUs(NvPhysicalGpuHandle (&handles)[NVAPI_MAX_PHYSICAL_GPUS],
-                                    NvU32* pCount)
+NvAPI_Status NvAPI_EnumPhysicalGPUs(NvPhysicalGpuHandle (&handles)[NVAPI_MAX_PHYSICAL_GPUS], NvU32* pCount)
 {
     return CallEntry(kEnumPhysicalGpus, &handles[0], pCount);
 }
 
-NvAPI_Status NvAPI_EnumLogicalGPUs(NvLogicalGpuHandle (&handles)[NVAPI_MAX_LOGICAL_GPUS],
-                                   NvU32* pCount)
+NvAPI_Status NvAPI_EnumLogicalGPUs(NvLogicalGpuHandle (&handles)[NVAPI_MAX_LOGICAL_GPUS], NvU32* pCount)
 {
     return CallEntry(kEnumLogicalGpus, &handles[0], pCount);
 }

@@ -14,8 +14,7 @@ static_assert(sizeof(MENUITEMINFOW) == 48, "MENUITEMINFOW layout");
 // The GUI font stands in when the system's menu font cannot be had.
 bool GetFallbackFont(LOGFONTW* pLogFont)
 {
-    return ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(*pLogFont), pLogFont) ==
-           sizeof(*pLogFont);
+    return ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(*pLogFont), pLogFont) == sizeof(*pLogFont);
 }
 
 } // namespace
@@ -94,8 +93,7 @@ void CMenuXP::ClearItems()
         MENUITEMINFOW mii{};
         mii.cbSize = sizeof(mii);
         mii.fMask = MIIM_TYPE | MIIM_DATA;
-        if (::GetMenuItemInfoW(m_hMenu, static_cast<UINT>(i), TRUE, &mii) &&
-            (mii.fType & MFT_OWNERDRAW))
+        if (::GetMenuItemInfoW(m_hMenu, static_cast<UINT>(i), TRUE, &mii) && (mii.fType & MFT_OWNERDRAW))
             delete MenuXPItemFromData(mii.dwItemData);
 
         HMENU hSubMenu = ::GetSubMenu(m_hMenu, i);

@@ -29,8 +29,8 @@ public:
     virtual void DrawItemIcon(CDC* pDC, CRect rect, HICON hIcon, BOOL bSelected, BOOL bDisabled,
                               BOOL bChecked);
     virtual void DrawSideBar(CDC* pDC, CRect rect, HICON hIcon, std::wstring strText);
-    virtual void DrawItemText(CDC* pDC, CRect rect, std::wstring strText, BOOL bSelected,
-                              BOOL bDisabled, BOOL bBold);
+    virtual void DrawItemText(CDC* pDC, CRect rect, std::wstring strText, BOOL bSelected, BOOL bDisabled,
+                              BOOL bBold);
     virtual void DrawCheck(CDC* pDC, CRect rect, BOOL bSelected);
     virtual void DrawMenuText(CDC* pDC, CRect rect, std::wstring strText, COLORREF crText);
     virtual void DrawIconBar(CDC* pDC, CRect rect, BOOL bSelected, BOOL bDisabled, BOOL bChecked);
@@ -50,8 +50,7 @@ public:
     static void DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rect);
     // A width x height bitmap fading from crFrom (bottom row) to crTo (top);
     // nullptr when the size is not positive or the pixels cannot be allocated.
-    static HBITMAP CreateGradientBitmap(HDC hDC, COLORREF crFrom, COLORREF crTo, int nWidth,
-                                        int nHeight);
+    static HBITMAP CreateGradientBitmap(HDC hDC, COLORREF crFrom, COLORREF crTo, int nWidth, int nHeight);
 
     CFont m_fontMenu;
     COLORREF m_clrBackground;

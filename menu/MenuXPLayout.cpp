@@ -60,21 +60,18 @@ void CMenuXP::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         // it fills its column wherever the menu is repainted.
         CRect clip;
         dc.GetClipBox(clip);
-        DrawSideBar(&dc, CRect(R.left, clip.top, R.right, clip.bottom), pItem->m_hIcon,
-                    pItem->m_strText);
+        DrawSideBar(&dc, CRect(R.left, clip.top, R.right, clip.bottom), pItem->m_hIcon, pItem->m_strText);
     } else if (pItem->m_bSeparator) {
         DrawBackground(&dc, R, FALSE, FALSE);
         CRect line(R.left, R.top + R.Height() / 2, R.right, R.bottom);
         dc.DrawEdge(line, EDGE_ETCHED, BF_TOP);
         if (m_nStyle == MENU_STYLE_XP)
-            DrawIconBar(&dc, CRect(R.left, R.top, R.left + S + 4, R.top + S + 4), FALSE, FALSE,
-                        FALSE);
+            DrawIconBar(&dc, CRect(R.left, R.top, R.left + S + 4, R.top + S + 4), FALSE, FALSE, FALSE);
     } else {
         const int h = R.Height();
         DrawBackground(&dc, R, bSelected, bDisabled);
         if (m_nStyle == MENU_STYLE_XP)
-            DrawIconBar(&dc, CRect(R.left, R.top, R.left + h, R.bottom), bSelected, bDisabled,
-                        bChecked);
+            DrawIconBar(&dc, CRect(R.left, R.top, R.left + h, R.bottom), bSelected, bDisabled, bChecked);
         const CRect box(R.left, R.top, R.left + h, R.top + h);
         if (pItem->m_hIcon || bChecked)
             DrawButton(&dc, box, bSelected, bDisabled, bChecked);
@@ -84,8 +81,8 @@ void CMenuXP::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
             DrawItemIcon(&dc, inner, pItem->m_hIcon, bSelected, bDisabled, bChecked);
         else if (bChecked)
             DrawCheck(&dc, inner, bSelected);
-        DrawItemText(&dc, CRect(box.right + 2, R.top, R.right - S, R.bottom), pItem->m_strText,
-                     bSelected, bDisabled, bBold);
+        DrawItemText(&dc, CRect(box.right + 2, R.top, R.right - S, R.bottom), pItem->m_strText, bSelected,
+                     bDisabled, bBold);
     }
     dc.Detach();
 }

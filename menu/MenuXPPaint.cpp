@@ -36,8 +36,7 @@ void CMenuXP::DrawButton(CDC* pDC, CRect rect, BOOL bSelected, BOOL bDisabled, B
     }
 }
 
-void CMenuXP::DrawItemIcon(CDC* pDC, CRect rect, HICON hIcon, BOOL bSelected, BOOL bDisabled,
-                           BOOL bChecked)
+void CMenuXP::DrawItemIcon(CDC* pDC, CRect rect, HICON hIcon, BOOL bSelected, BOOL bDisabled, BOOL bChecked)
 {
     if (bDisabled) {
         DrawMonoIcon(pDC, hIcon, FALSE, rect);
@@ -47,8 +46,7 @@ void CMenuXP::DrawItemIcon(CDC* pDC, CRect rect, HICON hIcon, BOOL bSelected, BO
         DrawMonoIcon(pDC, hIcon, TRUE, rect);
         rect.OffsetRect(-1, -1);
     }
-    pDC->DrawIconEx(rect.left, rect.top, hIcon, rect.Width(), rect.Height(), 0, nullptr,
-                    DI_NORMAL);
+    pDC->DrawIconEx(rect.left, rect.top, hIcon, rect.Width(), rect.Height(), 0, nullptr, DI_NORMAL);
 }
 
 void CMenuXP::DrawCheck(CDC* pDC, CRect rect, BOOL)
@@ -65,8 +63,8 @@ void CMenuXP::DrawCheck(CDC* pDC, CRect rect, BOOL)
     }
 }
 
-void CMenuXP::DrawItemText(CDC* pDC, CRect rect, std::wstring strText, BOOL bSelected,
-                           BOOL bDisabled, BOOL bBold)
+void CMenuXP::DrawItemText(CDC* pDC, CRect rect, std::wstring strText, BOOL bSelected, BOOL bDisabled,
+                           BOOL bBold)
 {
     CFont fontBold;
     const bool bUseBold = bBold && CreateBoldMenuFont(fontBold);
@@ -105,8 +103,8 @@ void CMenuXP::DrawMenuText(CDC* pDC, CRect rect, std::wstring strText, COLORREF 
 void CMenuXP::DrawSideBar(CDC* pDC, CRect rect, HICON, std::wstring strText)
 {
     rect.right += 3;
-    if (HBITMAP hGradient = CreateGradientBitmap(pDC->GetSafeHdc(), m_clrSideBarStart,
-                                                 m_clrSideBarEnd, rect.Width(), rect.Height())) {
+    if (HBITMAP hGradient = CreateGradientBitmap(pDC->GetSafeHdc(), m_clrSideBarStart, m_clrSideBarEnd,
+                                                 rect.Width(), rect.Height())) {
         CBitmap bitmap;
         bitmap.Attach(hGradient);
         CDC memDC;
@@ -118,9 +116,8 @@ void CMenuXP::DrawSideBar(CDC* pDC, CRect rect, HICON, std::wstring strText)
 
     // Turned 90 degrees counter-clockwise: the caption runs upwards.
     CFont font;
-    font.CreateFont(12, 0, 900, 900, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                    L"Arial");
+    font.CreateFont(12, 0, 900, 900, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
     CSelectGuard selectFont(*pDC, font);
     const COLORREF crOld = pDC->SetTextColor(RGB(255, 255, 255));
     pDC->SetBkMode(TRANSPARENT);

@@ -53,8 +53,7 @@ void CMenuXP::DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rec
     pDC->SetBkColor(crOldBk);
 }
 
-HBITMAP CMenuXP::CreateGradientBitmap(HDC hDC, COLORREF crFrom, COLORREF crTo, int nWidth,
-                                      int nHeight)
+HBITMAP CMenuXP::CreateGradientBitmap(HDC hDC, COLORREF crFrom, COLORREF crTo, int nWidth, int nHeight)
 {
     if (nWidth <= 0 || nHeight <= 0)
         return nullptr;
@@ -90,6 +89,6 @@ HBITMAP CMenuXP::CreateGradientBitmap(HDC hDC, COLORREF crFrom, COLORREF crTo, i
         DWORD* row = pixels.get() + static_cast<size_t>(y) * static_cast<size_t>(nWidth);
         std::fill(row, row + nWidth, colour);
     }
-    return ::CreateDIBitmap(hDC, &bih, CBM_INIT, pixels.get(),
-                            reinterpret_cast<const BITMAPINFO*>(&bih), DIB_RGB_COLORS);
+    return ::CreateDIBitmap(hDC, &bih, CBM_INIT, pixels.get(), reinterpret_cast<const BITMAPINFO*>(&bih),
+                            DIB_RGB_COLORS);
 }

@@ -31,8 +31,8 @@ int SubscribeBrightnessEvents();
 
 // The COM object creation the subscription goes through. It is
 // CoCreateInstance unless a test has put a fake in its place.
-using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID clsid, LPUNKNOWN outer, DWORD context,
-                                            REFIID iid, LPVOID* object);
+using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
+                                            LPVOID* object);
 
 // Replaces the object creation and returns the previous one (tests only).
 // Null restores CoCreateInstance.

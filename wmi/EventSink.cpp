@@ -15,19 +15,29 @@ std::atomic<LONG> g_liveSinks{0};
 // (a string's pointer, a float) reads as 0, like a failed read.
 BYTE BrightnessFrom(const VARIANT& value)
 {
-    switch (V_VT(&value))
-    {
-    case VT_UI1: return V_UI1(&value);
-    case VT_I1: return static_cast<BYTE>(V_I1(&value));
-    case VT_I2: return static_cast<BYTE>(V_I2(&value));
-    case VT_UI2: return static_cast<BYTE>(V_UI2(&value));
-    case VT_I4: return static_cast<BYTE>(V_I4(&value));
-    case VT_UI4: return static_cast<BYTE>(V_UI4(&value));
-    case VT_INT: return static_cast<BYTE>(V_INT(&value));
-    case VT_UINT: return static_cast<BYTE>(V_UINT(&value));
-    case VT_I8: return static_cast<BYTE>(V_I8(&value));
-    case VT_UI8: return static_cast<BYTE>(V_UI8(&value));
-    default: return 0;
+    switch (V_VT(&value)) {
+    case VT_UI1:
+        return V_UI1(&value);
+    case VT_I1:
+        return static_cast<BYTE>(V_I1(&value));
+    case VT_I2:
+        return static_cast<BYTE>(V_I2(&value));
+    case VT_UI2:
+        return static_cast<BYTE>(V_UI2(&value));
+    case VT_I4:
+        return static_cast<BYTE>(V_I4(&value));
+    case VT_UI4:
+        return static_cast<BYTE>(V_UI4(&value));
+    case VT_INT:
+        return static_cast<BYTE>(V_INT(&value));
+    case VT_UINT:
+        return static_cast<BYTE>(V_UINT(&value));
+    case VT_I8:
+        return static_cast<BYTE>(V_I8(&value));
+    case VT_UI8:
+        return static_cast<BYTE>(V_UI8(&value));
+    default:
+        return 0;
     }
 }
 
@@ -50,8 +60,7 @@ HRESULT STDMETHODCALLTYPE EventSink::QueryInterface(REFIID riid, void** ppv)
 {
     if (ppv == nullptr)
         return E_POINTER;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWbemObjectSink))
-    {
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWbemObjectSink)) {
         *ppv = static_cast<IWbemObjectSink*>(this);
         AddRef();
         return S_OK;
@@ -87,8 +96,7 @@ HRESULT STDMETHODCALLTYPE EventSink::Indicate(LONG lObjectCount, IWbemClassObjec
     // A failed read reports 0; the message goes out regardless. Only a
     // successful read hands us a VARIANT to clear.
     BYTE brightness = 0;
-    if (SUCCEEDED(hr))
-    {
+    if (SUCCEEDED(hr)) {
         brightness = BrightnessFrom(value);
         VariantClear(&value);
     }

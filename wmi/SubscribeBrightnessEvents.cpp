@@ -16,7 +16,8 @@ std::atomic<CoCreateInstanceFn> g_createInstance{nullptr};
 HRESULT CreateInstance(REFCLSID clsid, DWORD context, REFIID iid, void** object)
 {
     CoCreateInstanceFn fn = g_createInstance.load();
-    return fn ? fn(clsid, nullptr, context, iid, object) : CoCreateInstance(clsid, nullptr, context, iid, object);
+    return fn ? fn(clsid, nullptr, context, iid, object)
+              : CoCreateInstance(clsid, nullptr, context, iid, object);
 }
 
 // An out pointer counts only when its call succeeded: what a failed call left
@@ -31,8 +32,7 @@ T* Obtained(HRESULT hr, T* object)
 template <class T>
 void ReleaseObtained(T*& object)
 {
-    if (object)
-    {
+    if (object) {
         object->Release();
         object = nullptr;
     }
@@ -67,8 +67,7 @@ int SubscribeBrightnessEvents()
     HRESULT hr = CreateInstance(CLSID_WbemLocator, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                 reinterpret_cast<void**>(&locator));
     locator = Obtained(hr, locator);
-    if (!locator)
-    {
+    if (!locator) {
         SysFreeString(ns);
         uninitialize();
         return kBrightnessLocatorFailed;
@@ -77,18 +76,16 @@ int SubscribeBrightnessEvents()
     IWbemServices* services = nullptr;
     hr = locator->ConnectServer(ns, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services);
     services = Obtained(hr, services);
-    if (!services)
-    {
+    if (!services) {
         SysFreeString(ns);
         ReleaseObtained(locator);
         uninitialize();
         return kBrightnessConnectFailed;
     }
 
-    hr = CoSetProxyBlanket(services, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                           RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-    if (FAILED(hr))
-    {
+    hr = CoSetProxyBlanket(services, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                           RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    if (FAILED(hr)) {
         SysFreeString(ns);
         ReleaseObtained(services);
         ReleaseObtained(locator);
@@ -106,15 +103,13 @@ int SubscribeBrightnessEvents()
         sink->AddRef();
 
     IUnknown* stub = nullptr;
-    if (apartment && sink)
-    {
+    if (apartment && sink) {
         hr = apartment->CreateObjectStub(sink, &stub);
         stub = Obtained(hr, stub);
     }
 
     IWbemObjectSink* stubSink = nullptr;
-    if (stub)
-    {
+    if (stub) {
         hr = stub->QueryInterface(IID_IWbemObjectSink, reinterpret_cast<void**>(&stubSink));
         stubSink = Obtained(hr, stubSink);
     }
@@ -128,13 +123,10 @@ int SubscribeBrightnessEvents()
     // apartment meant to receive them. The program then runs without
     // brightness events, as after a refused query, and says so by status 1.
     bool registered = false;
-    if (stubSink)
-    {
-        hr = services->ExecNotificationQueryAsync(language, query, WBEM_FLAG_SEND_STATUS, nullptr,
-                                                  stubSink);
+    if (stubSink) {
+        hr = services->ExecNotificationQueryAsync(language, query, WBEM_FLAG_SEND_STATUS, nullptr, stubSink);
         registered = SUCCEEDED(hr);
-        if (!registered)
-        {
+        if (!registered) {
             std::printf("ExecNotificationQueryAsync failed with = 0x%X\n", static_cast<unsigned>(hr));
             std::fflush(stdout);
         }
@@ -144,8 +136,7 @@ int SubscribeBrightnessEvents()
     SysFreeString(language);
     SysFreeString(query);
 
-    if (!registered)
-    {
+    if (!registered) {
         ReleaseObtained(services);
         ReleaseObtained(locator);
         ReleaseObtained(apartment);

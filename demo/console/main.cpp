@@ -25,8 +25,7 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: korvane-console [--gpu nvidia|amd] [--system0 N] [--system1 N] [--ap N]\n";
+constexpr char kUsage[] = "usage: korvane-console [--gpu nvidia|amd] [--system0 N] [--system1 N] [--ap N]\n";
 
 constexpr char kHelp[] =
     "Commands (one per line):\n"
@@ -66,8 +65,7 @@ bool ParseNumber(const wchar_t* text, int* value)
 bool ParseOptions(int argc, wchar_t** argv, Options* options)
 {
     options->firmware.system0 = 2;
-    for (int i = 1; i < argc; i += 2)
-    {
+    for (int i = 1; i < argc; i += 2) {
         if (i + 1 >= argc)
             return false;
         std::wstring name = argv[i];
@@ -89,12 +87,9 @@ bool SessionCode(const std::string& word, WPARAM* code)
     {
         const char* name;
         WPARAM code;
-    } kCodes[] = {{"connect", 1}, {"disconnect", 2}, {"logon", 5},
-                  {"logoff", 6},  {"lock", 7},       {"unlock", 8}};
-    for (const auto& entry : kCodes)
-    {
-        if (word == entry.name)
-        {
+    } kCodes[] = {{"connect", 1}, {"disconnect", 2}, {"logon", 5}, {"logoff", 6}, {"lock", 7}, {"unlock", 8}};
+    for (const auto& entry : kCodes) {
+        if (word == entry.name) {
             *code = entry.code;
             return true;
         }
@@ -136,10 +131,12 @@ bool Console::Start()
     m_main = drive::WaitForMainWindow(m_korvane.ProcessId(), 20000);
     if (!m_main)
         return false;
-    drive::WaitUntil([&] {
-        std::vector<std::string> log;
-        return m_notebook.FirmwareLog(&log) && drive::CommandsFrom(log, 0).size() >= 4;
-    }, 5000);
+    drive::WaitUntil(
+        [&] {
+            std::vector<std::string> log;
+            return m_notebook.FirmwareLog(&log) && drive::CommandsFrom(log, 0).size() >= 4;
+        },
+        5000);
     drive::Settle(m_main);
     std::printf("Korvane started (process %lu). Its icon is in Wine's tray: right-click it for the "
                 "menu.\n",
@@ -184,13 +181,11 @@ bool Console::Handle(const std::string& line)
     std::lock_guard<std::mutex> hold(m_lock);
     if (m_stopped)
         return false;
-    if (verb == "help")
-    {
+    if (verb == "help") {
         std::fputs(kHelp, stdout);
         return true;
     }
-    if (verb == "ap")
-    {
+    if (verb == "ap") {
         ShowState();
         return true;
     }
@@ -202,11 +197,9 @@ bool Console::Handle(const std::string& line)
     WPARAM session = 0;
     bool acted = true;
     bool waitForCommands = false;
-    if (verb == "event" || verb == "set" || verb == "fail")
-    {
+    if (verb == "event" || verb == "set" || verb == "fail") {
         std::string answer;
-        if (!m_notebook.Firmware().Control(verb + " " + rest, &answer))
-        {
+        if (!m_notebook.Firmware().Control(verb + " " + rest, &answer)) {
             std::printf("  the simulator refused: %s\n", answer.c_str());
             return true;
         }
@@ -215,40 +208,31 @@ bool Console::Handle(const std::string& line)
         waitForCommands = code == 0x5D || code == 0x60 || code == 0x79;
         if (waitForCommands)
             std::printf("  (Korvane waits 3 s before acting)\n");
-    }
-    else if (verb == "menu")
-    {
+    } else if (verb == "menu") {
         AllowSetForegroundWindow(m_korvane.ProcessId());
         if (PostMessageW(m_main, drive::kTrayNotify, 1, WM_RBUTTONUP))
             std::printf("  the menu opens at the mouse pointer; choose with the mouse or keys\n");
         else
             std::printf("  Korvane's window did not take the message\n");
         return true;
-    }
-    else if (verb == "enable" || verb == "disable" || verb == "about")
-    {
+    } else if (verb == "enable" || verb == "disable" || verb == "about") {
         const WPARAM command = verb == "enable"    ? drive::kMenuEnable
                                : verb == "disable" ? drive::kMenuDisable
                                                    : drive::kMenuAbout;
         DWORD_PTR result = 0;
         acted = SendMessageTimeoutW(m_main, WM_COMMAND, command, 0, SMTO_NORMAL, 15000, &result) != 0;
-    }
-    else if (verb == "resume")
-    {
+    } else if (verb == "resume") {
         std::printf("  (Korvane waits 2 s before acting)\n");
         acted = drive::SendPowerBroadcast(m_main, 7);
-    }
-    else if (verb == "suspend")
+    } else if (verb == "suspend")
         acted = drive::SendPowerBroadcast(m_main, 4);
     else if (SessionCode(verb, &session))
         acted = drive::SendSessionChange(m_main, session);
-    else
-    {
+    else {
         std::printf("  unknown command \"%s\"; \"help\" lists them\n", verb.c_str());
         return true;
     }
-    if (!acted)
-    {
+    if (!acted) {
         std::printf("  Korvane's window did not take the message\n");
         return true;
     }
@@ -265,8 +249,7 @@ void Console::Quit()
     if (m_stopped)
         return;
     m_stopped = true;
-    if (m_korvane.IsRunning())
-    {
+    if (m_korvane.IsRunning()) {
         const size_t before = LogSize();
         // An open tray menu would hold the command until it closes.
         PostMessageW(m_main, WM_CANCELMODE, 0, 0);
@@ -289,8 +272,8 @@ void Console::Quit()
 HANDLE Console::DuplicateKorvaneHandle() const
 {
     HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), m_korvane.Handle(), GetCurrentProcess(), &copy, SYNCHRONIZE,
-                    FALSE, 0);
+    DuplicateHandle(GetCurrentProcess(), m_korvane.Handle(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE,
+                    0);
     return copy;
 }
 
@@ -330,8 +313,7 @@ DWORD WINAPI WatchThread(void* param)
 int wmain(int argc, wchar_t** argv)
 {
     Options options;
-    if (!ParseOptions(argc, argv, &options))
-    {
+    if (!ParseOptions(argc, argv, &options)) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -342,36 +324,32 @@ int wmain(int argc, wchar_t** argv)
     drive::Notebook notebook(drive::JoinPath(drive::ProgramFolder(), L"..\\run\\notebook"), setup,
                              L"korvane-run-" + std::to_wstring(GetCurrentProcessId()));
     std::string error;
-    if (!notebook.Prepare(&error) || !notebook.StartFirmware())
-    {
+    if (!notebook.Prepare(&error) || !notebook.StartFirmware()) {
         std::fprintf(stderr, "korvane-console: %s\n",
                      error.empty() ? "the firmware simulator does not start" : error.c_str());
         return 2;
     }
     std::printf("Simulated notebook: %s GPU, firmware System:0=%d System:1=%d AP=%d.\n",
-                options.amd ? "AMD" : "NVIDIA", options.firmware.system0,
-                options.firmware.system1, options.firmware.ap);
+                options.amd ? "AMD" : "NVIDIA", options.firmware.system0, options.firmware.system1,
+                options.firmware.ap);
 
     Console console(notebook);
-    if (!console.Start())
-    {
+    if (!console.Start()) {
         std::fprintf(stderr, "korvane-console: Korvane does not start\n");
         return 1;
     }
     Watch watch{&console, pipeio::UniqueHandle(console.DuplicateKorvaneHandle())};
-    pipeio::UniqueHandle watcher(
-        watch.korvane ? CreateThread(nullptr, 0, WatchThread, &watch, 0, nullptr) : nullptr);
+    pipeio::UniqueHandle watcher(watch.korvane ? CreateThread(nullptr, 0, WatchThread, &watch, 0, nullptr)
+                                               : nullptr);
     std::fputs(kHelp, stdout);
     // Commands read from a file or a pipe are echoed, so the transcript reads
     // like a session at the keyboard.
     const bool echo = !_isatty(_fileno(stdin));
     std::string line;
-    for (;;)
-    {
+    for (;;) {
         std::printf("korvane> ");
         std::fflush(stdout);
-        if (!std::getline(std::cin, line))
-        {
+        if (!std::getline(std::cin, line)) {
             std::printf("\n");
             break;
         }

@@ -23,26 +23,22 @@ std::wstring Upper(std::wstring text)
 std::wstring EnvironmentBlock(const Environment& overrides)
 {
     std::vector<std::wstring> entries;
-    if (wchar_t* block = GetEnvironmentStringsW())
-    {
+    if (wchar_t* block = GetEnvironmentStringsW()) {
         for (const wchar_t* p = block; *p; p += wcslen(p) + 1)
             entries.emplace_back(p);
         FreeEnvironmentStringsW(block);
     }
-    for (const auto& item : overrides)
-    {
+    for (const auto& item : overrides) {
         std::wstring key = Upper(item.first) + L"=";
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [&](const std::wstring& e) {
-                                         return Upper(e.substr(0, key.size())) == key;
-                                     }),
-                      entries.end());
+        entries.erase(
+            std::remove_if(entries.begin(), entries.end(),
+                           [&](const std::wstring& e) { return Upper(e.substr(0, key.size())) == key; }),
+            entries.end());
         if (!item.second.empty())
             entries.push_back(item.first + L"=" + item.second);
     }
     std::wstring result;
-    for (const std::wstring& e : entries)
-    {
+    for (const std::wstring& e : entries) {
         result += e;
         result.push_back(L'\0');
     }
@@ -57,9 +53,8 @@ ChildProcess::~ChildProcess()
     Kill();
 }
 
-bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
-                         const std::wstring& folder, const Environment& environment,
-                         const std::wstring& outputFile)
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+                         const Environment& environment, const std::wstring& outputFile)
 {
     Kill();
     pipeio::UniqueHandle output = pipeio::OpenChildOutput(outputFile);
@@ -78,8 +73,8 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
     si.hStdError = output.Get();
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
-                        &block[0], folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+                        CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, &block[0],
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi))
         return false;
     m_process.Reset(pi.hProcess);
     pipeio::UniqueHandle thread(pi.hThread);
@@ -109,10 +104,8 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const
 
 void ChildProcess::Kill()
 {
-    if (m_process)
-    {
-        if (IsRunning())
-        {
+    if (m_process) {
+        if (IsRunning()) {
             TerminateProcess(m_process.Get(), 1);
             WaitForSingleObject(m_process.Get(), kExitWaitMs);
         }

@@ -31,8 +31,7 @@ bool RemoveContents(const std::wstring& folder)
     if (search == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
     bool removed = true;
-    do
-    {
+    do {
         std::wstring name = found.cFileName;
         if (name == L"." || name == L"..")
             continue;
@@ -88,8 +87,8 @@ bool ReadTextFile(const std::wstring& path, std::string* text)
 {
     // The fakes append while others read: share everything.
     pipeio::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     std::string content;
@@ -116,8 +115,7 @@ std::vector<std::string> SplitLines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::string::size_type start = 0;
-    while (start < text.size())
-    {
+    while (start < text.size()) {
         std::string::size_type end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
@@ -132,12 +130,12 @@ std::vector<std::string> SplitLines(const std::string& text)
 
 std::string Narrow(const std::wstring& text)
 {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                            nullptr);
     return out;
 }
 

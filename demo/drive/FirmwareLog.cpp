@@ -52,10 +52,8 @@ std::string ShortName(const std::string& entry)
     if (IsSubscription(entry))
         return "subscribe";
     std::string shown;
-    for (unsigned char c : entry)
-    {
-        if (c >= 0x20 && c < 0x7F)
-        {
+    for (unsigned char c : entry) {
+        if (c >= 0x20 && c < 0x7F) {
             shown.push_back(static_cast<char>(c));
             continue;
         }

@@ -2,7 +2,6 @@
 
 #include "PipeIo.h"
 
-
 namespace drive {
 
 namespace {
@@ -32,8 +31,7 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param)
     wchar_t text[256];
     if (!GetClassNameW(hwnd, text, ARRAYSIZE(text)) || lstrcmpW(text, query->windowClass) != 0)
         return TRUE;
-    if (query->caption)
-    {
+    if (query->caption) {
         GetWindowTextW(hwnd, text, ARRAYSIZE(text));
         if (lstrcmpW(text, query->caption) != 0)
             return TRUE;
@@ -55,8 +53,7 @@ bool KorvaneInForeground(HWND menuWindow)
 
 std::vector<WORD> KeysFor(MenuEntry entry)
 {
-    switch (entry)
-    {
+    switch (entry) {
     case MenuEntry::Enable:
         return {VK_DOWN};
     case MenuEntry::Disable:
@@ -73,24 +70,20 @@ bool PressAndWaitClosed(HWND menuWindow, const std::vector<WORD>& keys, DWORD ti
 {
     // Keys go to the foreground thread: each is sent only while that is
     // Korvane's, so that none lands in another program's window.
-    for (WORD key : keys)
-    {
-        if (!IsWindow(menuWindow) ||
-            !WaitUntil([&] { return KorvaneInForeground(menuWindow); }, timeoutMs) ||
+    for (WORD key : keys) {
+        if (!IsWindow(menuWindow) || !WaitUntil([&] { return KorvaneInForeground(menuWindow); }, timeoutMs) ||
             !PressKey(key))
             return false;
         Sleep(kKeyGapMs);
     }
-    return WaitUntil([&] { return !IsWindow(menuWindow) || !IsWindowVisible(menuWindow); },
-                     timeoutMs);
+    return WaitUntil([&] { return !IsWindow(menuWindow) || !IsWindowVisible(menuWindow); }, timeoutMs);
 }
 
 } // namespace
 
 const char* MenuEntryName(MenuEntry entry)
 {
-    switch (entry)
-    {
+    switch (entry) {
     case MenuEntry::Enable:
         return "Enable";
     case MenuEntry::Disable:
@@ -106,8 +99,7 @@ const char* MenuEntryName(MenuEntry entry)
 bool WaitUntil(const std::function<bool()>& test, DWORD timeoutMs)
 {
     pipeio::Deadline deadline(timeoutMs);
-    for (;;)
-    {
+    for (;;) {
         if (test())
             return true;
         if (deadline.Remaining() == 0)
@@ -124,8 +116,7 @@ std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* windowClass, const wc
     return query.found;
 }
 
-HWND FindProcessWindow(DWORD pid, const wchar_t* windowClass, const wchar_t* caption,
-                       bool visibleOnly)
+HWND FindProcessWindow(DWORD pid, const wchar_t* windowClass, const wchar_t* caption, bool visibleOnly)
 {
     std::vector<HWND> found = ProcessWindows(pid, windowClass, caption, visibleOnly);
     return found.empty() ? nullptr : found.front();
@@ -134,8 +125,9 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* windowClass, const wchar_t* cap
 HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs)
 {
     HWND main = nullptr;
-    WaitUntil([&] { return (main = FindProcessWindow(pid, kDialogClass, L"NVIDIA Korvane", false)) != nullptr; },
-              timeoutMs);
+    WaitUntil(
+        [&] { return (main = FindProcessWindow(pid, kDialogClass, L"NVIDIA Korvane", false)) != nullptr; },
+        timeoutMs);
     return main;
 }
 
@@ -208,16 +200,14 @@ bool SendPowerBroadcast(HWND mainWindow, WPARAM type, LPARAM data, LRESULT* resu
 bool SendSessionChange(HWND mainWindow, WPARAM code)
 {
     DWORD_PTR answer = 0;
-    return SendMessageTimeoutW(mainWindow, WM_WTSSESSION_CHANGE, code, 1, SMTO_NORMAL, 15000,
-                               &answer) != 0;
+    return SendMessageTimeoutW(mainWindow, WM_WTSSESSION_CHANGE, code, 1, SMTO_NORMAL, 15000, &answer) != 0;
 }
 
 bool SendTaskbarCreated(HWND mainWindow)
 {
     DWORD_PTR answer = 0;
     UINT message = RegisterWindowMessageW(L"TaskbarCreated");
-    return message &&
-           SendMessageTimeoutW(mainWindow, message, 0, 0, SMTO_NORMAL, 15000, &answer) != 0;
+    return message && SendMessageTimeoutW(mainWindow, message, 0, 0, SMTO_NORMAL, 15000, &answer) != 0;
 }
 
 } // namespace drive

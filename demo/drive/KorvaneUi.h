@@ -18,8 +18,7 @@ constexpr UINT kMenuAbout = 302;
 constexpr UINT kMenuExit = 303;
 constexpr UINT kSysCommandAbout = 16;
 
-enum class MenuEntry
-{
+enum class MenuEntry {
     Enable,
     Disable,
     About,
@@ -33,8 +32,7 @@ bool WaitUntil(const std::function<bool()>& test, DWORD timeoutMs);
 
 // A top-level window of process pid with this class and (when not null) this
 // caption; visibleOnly skips hidden ones.
-HWND FindProcessWindow(DWORD pid, const wchar_t* windowClass, const wchar_t* caption,
-                       bool visibleOnly);
+HWND FindProcessWindow(DWORD pid, const wchar_t* windowClass, const wchar_t* caption, bool visibleOnly);
 std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* windowClass, const wchar_t* caption,
                                  bool visibleOnly);
 
@@ -66,8 +64,7 @@ bool ChooseFromMenu(HWND menuWindow, MenuEntry entry, DWORD timeoutMs = 5000);
 bool CloseMenu(HWND menuWindow, DWORD timeoutMs = 5000);
 
 // Power and session broadcasts, sent: they return once handled.
-bool SendPowerBroadcast(HWND mainWindow, WPARAM type, LPARAM data = 0,
-                        LRESULT* result = nullptr);
+bool SendPowerBroadcast(HWND mainWindow, WPARAM type, LPARAM data = 0, LRESULT* result = nullptr);
 bool SendSessionChange(HWND mainWindow, WPARAM code);
 
 // The shell's "TaskbarCreated" broadcast, sent to Korvane's window only.

@@ -32,8 +32,7 @@ bool StartsWith(const std::string& text, const char* prefix)
 
 Notebook::Notebook(std::wstring folder, NotebookSetup setup, std::wstring pipeName)
     : m_folder(std::move(folder)), m_setup(std::move(setup)), m_firmware(std::move(pipeName))
-{
-}
+{}
 
 std::wstring Notebook::PathOf(const std::wstring& name) const
 {
@@ -42,31 +41,25 @@ std::wstring Notebook::PathOf(const std::wstring& name) const
 
 bool Notebook::Prepare(std::string* error)
 {
-    if (!MakeEmptyFolder(m_folder))
-    {
+    if (!MakeEmptyFolder(m_folder)) {
         *error = "cannot empty the folder " + Narrow(m_folder);
         return false;
     }
     const std::wstring bin = ProgramFolder();
     const std::wstring fakes = JoinPath(bin, L"fakes");
-    std::vector<std::wstring> files = {JoinPath(bin, L"Korvane.exe"),
-                                       JoinPath(bin, L"QELWmiAcpi.dll")};
+    std::vector<std::wstring> files = {JoinPath(bin, L"Korvane.exe"), JoinPath(bin, L"QELWmiAcpi.dll")};
     if (m_setup.nvidia)
         files.push_back(JoinPath(fakes, L"nvapi\\nvapi.dll"));
     if (m_setup.amd)
         files.push_back(JoinPath(JoinPath(fakes, m_setup.adlFolder), m_setup.adlFile));
-    for (const std::wstring& file : files)
-    {
-        if (!CopyInto(file, m_folder))
-        {
+    for (const std::wstring& file : files) {
+        if (!CopyInto(file, m_folder)) {
             *error = "cannot copy " + Narrow(file) + " (is it built?)";
             return false;
         }
     }
-    if ((!m_setup.nvapiConfig.empty() &&
-         !WriteTextFile(PathOf(kNvapiConfig), m_setup.nvapiConfig)) ||
-        (!m_setup.adlConfig.empty() && !WriteTextFile(PathOf(kAdlConfig), m_setup.adlConfig)))
-    {
+    if ((!m_setup.nvapiConfig.empty() && !WriteTextFile(PathOf(kNvapiConfig), m_setup.nvapiConfig)) ||
+        (!m_setup.adlConfig.empty() && !WriteTextFile(PathOf(kAdlConfig), m_setup.adlConfig))) {
         *error = "cannot write the fake drivers' configuration";
         return false;
     }
@@ -160,8 +153,7 @@ std::string Notebook::ClockMode() const
         return mode;
     int engine = 0;
     int memory = 0;
-    if (std::sscanf(state.c_str(), "vendor=amd engine=%d memory=%d", &engine, &memory) == 2)
-    {
+    if (std::sscanf(state.c_str(), "vendor=amd engine=%d memory=%d", &engine, &memory) == 2) {
         if (engine == m_setup.adlEngine.defaultClock && memory == m_setup.adlMemory.defaultClock)
             return "default";
         if (engine == m_setup.adlEngine.maxClock && memory == m_setup.adlMemory.maxClock)
@@ -177,8 +169,8 @@ std::string Notebook::ClockDescription() const
     int engine = 0;
     int memory = 0;
     if (std::sscanf(GpuStateText().c_str(), "vendor=amd engine=%d memory=%d", &engine, &memory) == 2)
-        return mode + " (engine " + std::to_string(engine) + " MHz, memory " +
-               std::to_string(memory) + " MHz)";
+        return mode + " (engine " + std::to_string(engine) + " MHz, memory " + std::to_string(memory) +
+               " MHz)";
     return mode;
 }
 

@@ -47,11 +47,10 @@ std::vector<unsigned char> Capture(const RECT& rect)
     HDC memory = CreateCompatibleDC(screen.Get());
     HBITMAP bitmap = CreateCompatibleBitmap(screen.Get(), width, height);
     std::vector<unsigned char> pixels;
-    if (memory && bitmap)
-    {
+    if (memory && bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        BOOL copied = BitBlt(memory, 0, 0, width, height, screen.Get(), rect.left, rect.top,
-                             SRCCOPY | CAPTUREBLT);
+        BOOL copied =
+            BitBlt(memory, 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY | CAPTUREBLT);
         SelectObject(memory, old);
         BITMAPINFOHEADER header{};
         header.biSize = sizeof header;
@@ -72,8 +71,7 @@ std::vector<unsigned char> Capture(const RECT& rect)
     return pixels;
 }
 
-bool WriteBmp(const std::wstring& path, int width, int height,
-              const std::vector<unsigned char>& pixels)
+bool WriteBmp(const std::wstring& path, int width, int height, const std::vector<unsigned char>& pixels)
 {
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER info{};
@@ -102,8 +100,7 @@ bool SaveWindowPicture(HWND window, const std::wstring& bmpPath, DWORD timeoutMs
         return false;
     pipeio::Deadline deadline(timeoutMs);
     std::vector<unsigned char> last = Capture(rect);
-    for (;;)
-    {
+    for (;;) {
         Sleep(kRecaptureMs);
         std::vector<unsigned char> next = Capture(rect);
         bool stable = !next.empty() && next == last;
@@ -111,8 +108,7 @@ bool SaveWindowPicture(HWND window, const std::wstring& bmpPath, DWORD timeoutMs
         if (stable || deadline.Remaining() == 0)
             break;
     }
-    return !last.empty() &&
-           WriteBmp(bmpPath, rect.right - rect.left, rect.bottom - rect.top, last);
+    return !last.empty() && WriteBmp(bmpPath, rect.right - rect.left, rect.bottom - rect.top, last);
 }
 
 } // namespace drive

@@ -66,8 +66,8 @@ int TrayIconCount()
 
 OwnTrayIcon::OwnTrayIcon()
 {
-    m_window = CreateWindowExW(0, L"STATIC", L"tray observer check", WS_POPUP, 0, 0, 1, 1, nullptr,
-                               nullptr, nullptr, nullptr);
+    m_window = CreateWindowExW(0, L"STATIC", L"tray observer check", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               nullptr, nullptr);
     if (!m_window)
         return;
     NOTIFYICONDATAW nid = IconRecord(m_window, kOwnIconId);
@@ -79,8 +79,7 @@ OwnTrayIcon::OwnTrayIcon()
 
 OwnTrayIcon::~OwnTrayIcon()
 {
-    if (m_added)
-    {
+    if (m_added) {
         NOTIFYICONDATAW nid = IconRecord(m_window, kOwnIconId);
         Shell_NotifyIconW(NIM_DELETE, &nid);
     }

@@ -34,8 +34,7 @@ void PrintLines(const char* label, const std::vector<std::string>& commands)
 
 Timeline::Timeline(drive::Notebook& notebook, drive::ChildProcess& korvane)
     : m_notebook(notebook), m_korvane(korvane), m_start(GetTickCount64())
-{
-}
+{}
 
 double Timeline::Seconds() const
 {
@@ -47,23 +46,20 @@ void Timeline::PrintHeader(const std::string& title) const
     std::printf("%s\n\n", title.c_str());
     std::printf("  %-6s %-4s %-7s %s| %s| %-3s| %s\n", "check", "step", "time",
                 Padded("input given to Korvane", kInputWidth).c_str(),
-                Padded("firmware commands it caused", kCommandsWidth).c_str(), "AP",
-                "GPU clocks");
+                Padded("firmware commands it caused", kCommandsWidth).c_str(), "AP", "GPU clocks");
     std::fflush(stdout);
 }
 
 bool Timeline::Observe(size_t from, Outcome* seen, size_t* logSize, std::string* problem) const
 {
     std::vector<std::string> log;
-    if (!m_notebook.FirmwareLog(&log))
-    {
+    if (!m_notebook.FirmwareLog(&log)) {
         *problem = "the firmware simulator does not answer";
         return false;
     }
     *logSize = log.size();
     seen->commands = drive::CommandsFrom(log, from);
-    if (!m_notebook.ApState(&seen->ap))
-    {
+    if (!m_notebook.ApState(&seen->ap)) {
         *problem = "the firmware simulator does not answer";
         return false;
     }
@@ -79,14 +75,11 @@ bool Timeline::Step(const std::string& description, const Input& input, const Ou
     bool ok = m_notebook.FirmwareLog(&before);
     if (!ok)
         problem = "the firmware simulator does not answer";
-    if (ok)
-    {
+    if (ok) {
         const std::vector<std::string> late = drive::CommandsFrom(before, m_logChecked);
-        if (!late.empty())
-        {
+        if (!late.empty()) {
             ok = false;
-            problem = "firmware commands came after the previous step's check: " +
-                      drive::ShortNames(late);
+            problem = "firmware commands came after the previous step's check: " + drive::ShortNames(late);
         }
     }
     const double at = Seconds();
@@ -94,8 +87,7 @@ bool Timeline::Step(const std::string& description, const Input& input, const Ou
         ok = input(&problem);
 
     Outcome seen;
-    if (ok)
-    {
+    if (ok) {
         // Wait for the expected commands (no more come once Korvane has
         // ended), then for Korvane to finish the handler that sent them, so
         // that any command beyond them shows too.
@@ -107,8 +99,7 @@ bool Timeline::Step(const std::string& description, const Input& input, const Ou
                         drive::CommandsFrom(log, before.size()).size() >= expected.commands.size());
             },
             kStepTimeoutMs);
-        if (m_korvane.IsRunning() && m_main && !drive::Settle(m_main))
-        {
+        if (m_korvane.IsRunning() && m_main && !drive::Settle(m_main)) {
             ok = false;
             problem = "Korvane's window does not answer";
         }
@@ -119,14 +110,12 @@ bool Timeline::Step(const std::string& description, const Input& input, const Ou
     if (ok)
         m_logChecked = logSize;
     seen.running = m_korvane.IsRunning();
-    if (ok && seen.running != expected.running)
-    {
+    if (ok && seen.running != expected.running) {
         ok = false;
         problem = seen.running ? "Korvane.exe is still running" : "Korvane.exe has ended";
     }
     if (ok && (seen.commands != expected.commands || seen.ap != expected.ap ||
-               seen.clockMode != expected.clockMode))
-    {
+               seen.clockMode != expected.clockMode)) {
         ok = false;
         problem = "the outcome differs from the expected one";
     }
@@ -139,10 +128,8 @@ bool Timeline::Step(const std::string& description, const Input& input, const Ou
                 Padded(description, kInputWidth).c_str(),
                 Padded(drive::ShortNames(seen.commands), kCommandsWidth).c_str(), seen.ap,
                 m_notebook.ClockDescription().c_str());
-    if (!ok)
-    {
-        std::printf("\n  FAILED at step %d (%s): %s\n", m_number, description.c_str(),
-                    problem.c_str());
+    if (!ok) {
+        std::printf("\n  FAILED at step %d (%s): %s\n", m_number, description.c_str(), problem.c_str());
         PrintLines("expected firmware commands", expected.commands);
         PrintLines("firmware commands seen", seen.commands);
         std::printf("        expected AP %d, GPU %s; seen AP %d, GPU %s\n", expected.ap,

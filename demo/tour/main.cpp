@@ -41,8 +41,7 @@ struct Options
 bool ParseOptions(int argc, wchar_t** argv, Options* options)
 {
     options->out = drive::JoinPath(drive::ProgramFolder(), L"..\\demo");
-    for (int i = 1; i < argc; i += 2)
-    {
+    for (int i = 1; i < argc; i += 2) {
         if (i + 1 >= argc)
             return false;
         std::wstring name = argv[i];
@@ -103,14 +102,12 @@ private:
 
 bool Tour::StartKorvane(std::string* problem)
 {
-    if (!m_notebook.LaunchKorvane(&m_korvane))
-    {
+    if (!m_notebook.LaunchKorvane(&m_korvane)) {
         *problem = "Korvane.exe does not start";
         return false;
     }
     HWND main = drive::WaitForMainWindow(m_korvane.ProcessId(), kStartTimeoutMs);
-    if (!main)
-    {
+    if (!main) {
         *problem = "Korvane's main window does not appear";
         return false;
     }
@@ -121,8 +118,7 @@ bool Tour::StartKorvane(std::string* problem)
 bool Tour::SavePicture(HWND window, const wchar_t* name, std::string* problem)
 {
     std::wstring path = drive::JoinPath(m_options.out, name);
-    if (!drive::SaveWindowPicture(window, path))
-    {
+    if (!drive::SaveWindowPicture(window, path)) {
         *problem = "cannot save the picture " + drive::Narrow(path);
         return false;
     }
@@ -133,8 +129,7 @@ bool Tour::SavePicture(HWND window, const wchar_t* name, std::string* problem)
 bool Tour::RightClick(const wchar_t* picture, std::string* problem)
 {
     m_menu = drive::OpenTrayMenu(m_timeline.MainWindow(), m_menuAt);
-    if (!m_menu)
-    {
+    if (!m_menu) {
         *problem = "the tray menu does not open (or Korvane is not in the foreground)";
         return false;
     }
@@ -142,8 +137,7 @@ bool Tour::RightClick(const wchar_t* picture, std::string* problem)
         return true;
     // The picture shows the first entry highlighted (Down), as under the
     // cursor; the menu is then closed, and the next choice opens it afresh.
-    if (!drive::PressKey(VK_DOWN))
-    {
+    if (!drive::PressKey(VK_DOWN)) {
         *problem = "the Down key cannot be sent to the menu";
         return false;
     }
@@ -164,8 +158,7 @@ bool Tour::Choose(MenuEntry entry, std::string* problem)
     bool chosen = drive::ChooseFromMenu(m_menu, entry);
     m_menu = nullptr;
     if (!chosen)
-        *problem = std::string("the menu does not close after choosing ") +
-                   drive::MenuEntryName(entry);
+        *problem = std::string("the menu does not close after choosing ") + drive::MenuEntryName(entry);
     return chosen;
 }
 
@@ -186,8 +179,7 @@ bool Tour::ChooseExpectingNothing(MenuEntry entry, std::string* problem)
 
 bool Tour::FirmwareControl(const std::string& command, std::string* problem)
 {
-    if (!m_notebook.Firmware().Control(command))
-    {
+    if (!m_notebook.Firmware().Control(command)) {
         *problem = "the simulator refuses \"" + command + "\"";
         return false;
     }
@@ -205,8 +197,7 @@ bool Tour::ShowAbout(std::string* problem)
         return false;
     HWND about = nullptr;
     if (!drive::WaitUntil([&] { return (about = drive::FindVisibleAbout(m_korvane.ProcessId())) != nullptr; },
-                          5000))
-    {
+                          5000)) {
         *problem = "the About box does not show";
         return false;
     }
@@ -218,10 +209,8 @@ bool Tour::CloseAbout(std::string* problem)
     // What the OK button sends its dialog when it is clicked.
     HWND about = drive::FindVisibleAbout(m_korvane.ProcessId());
     HWND ok = about ? GetDlgItem(about, IDOK) : nullptr;
-    if (!ok ||
-        !PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok)) ||
-        !drive::WaitUntil([&] { return !drive::FindVisibleAbout(m_korvane.ProcessId()); }, 5000))
-    {
+    if (!ok || !PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok)) ||
+        !drive::WaitUntil([&] { return !drive::FindVisibleAbout(m_korvane.ProcessId()); }, 5000)) {
         *problem = "the About box does not close with its OK button";
         return false;
     }
@@ -233,13 +222,11 @@ bool Tour::Exit(std::string* problem)
     if (!Choose(MenuEntry::Exit, problem))
         return false;
     DWORD status = 0;
-    if (!m_korvane.WaitForExit(15000, &status))
-    {
+    if (!m_korvane.WaitForExit(15000, &status)) {
         *problem = "Korvane does not end";
         return false;
     }
-    if (status != 0)
-    {
+    if (status != 0) {
         *problem = "Korvane ended with status " + std::to_string(status);
         return false;
     }
@@ -259,8 +246,7 @@ void Tour::EndKorvane()
 
 bool Tour::Run()
 {
-    const char* gpu = m_options.amd ? "AMD (fake ADL: engine and memory clocks)"
-                                    : "NVIDIA (fake nvapi.dll)";
+    const char* gpu = m_options.amd ? "AMD (fake ADL: engine and memory clocks)" : "NVIDIA (fake nvapi.dll)";
     m_timeline.PrintHeader(
         std::string("Korvane on a simulated notebook with an ") + gpu +
         "\n\n"
@@ -343,19 +329,15 @@ bool Tour::Run()
         {"right-click, menu: About (Up Up Enter)",
          [&](std::string* p) { return ShowAbout(p); },
          {{}, 1, "overclocked"}},
-        {"About box: OK",
-         [&](std::string* p) { return CloseAbout(p); },
-         {{}, 1, "overclocked"}},
+        {"About box: OK", [&](std::string* p) { return CloseAbout(p); }, {{}, 1, "overclocked"}},
         {"right-click, menu: Exit (Up Enter); exit status 0",
          [&](std::string* p) { return Exit(p); },
          {Concat({ClockOperation(0), ClockOperation(0)}), 0, "default", false}},
     };
-    for (const Step& step : steps)
-    {
+    for (const Step& step : steps) {
         if (!m_timeline.Step(step.description, step.input, step.expected))
             return false;
-        if (m_korvane.IsRunning() && IsWindowVisible(m_timeline.MainWindow()))
-        {
+        if (m_korvane.IsRunning() && IsWindowVisible(m_timeline.MainWindow())) {
             std::printf("\n  FAILED: Korvane's main window became visible\n");
             return false;
         }
@@ -368,8 +350,7 @@ bool Tour::Run()
 int wmain(int argc, wchar_t** argv)
 {
     Options options;
-    if (!ParseOptions(argc, argv, &options))
-    {
+    if (!ParseOptions(argc, argv, &options)) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -381,8 +362,7 @@ int wmain(int argc, wchar_t** argv)
     std::wstring folder = drive::JoinPath(options.out, options.amd ? L"notebook-amd" : L"notebook-nvidia");
     drive::Notebook notebook(folder, setup, L"korvane-tour-" + std::to_wstring(GetCurrentProcessId()));
     std::string error;
-    if (!notebook.Prepare(&error) || !notebook.StartFirmware())
-    {
+    if (!notebook.Prepare(&error) || !notebook.StartFirmware()) {
         std::fprintf(stderr, "korvane-tour: %s\n",
                      error.empty() ? "the firmware simulator does not start" : error.c_str());
         return 2;
@@ -401,13 +381,11 @@ int wmain(int argc, wchar_t** argv)
     notebook.StopFirmware();
 
     std::printf("\n");
-    if (passed && finalMode != "default")
-    {
+    if (passed && finalMode != "default") {
         std::printf("  FAILED: the GPU was left at %s clocks\n", finalMode.c_str());
         passed = false;
     }
-    if (!pictures.empty())
-    {
+    if (!pictures.empty()) {
         std::printf("  pictures (BMP) in %s:", drive::Narrow(options.out).c_str());
         for (const std::wstring& picture : pictures)
             std::printf(" %s", drive::Narrow(picture.substr(picture.find_last_of(L'\\') + 1)).c_str());

@@ -25,9 +25,8 @@
 //   ADL_Main_Control_Create callback=<set|null> <connectedOnly> -> <status>
 //   AdlAllocCallback <bytes> -> <ok|null>
 //   ADL_Display_ODClockInfo_Get <adapter> iSize=<n> -> <status>
-//   ADL_Display_ODClockConfig_Set <adapter> iSize=<n> iFlags=<n> iMemoryClock=<n> iEngineClock=<n> -> <status>
-//   <other ADL function> -> <status>
-//   config error at line <n>
+//   ADL_Display_ODClockConfig_Set <adapter> iSize=<n> iFlags=<n> iMemoryClock=<n> iEngineClock=<n> ->
+//   <status> <other ADL function> -> <status> config error at line <n>
 // (iSize and the clocks read "-" when the record is null.)
 //
 // Clock state: FakeAdl_GetState, and the whole of the file named by
@@ -103,15 +102,9 @@ enum Function {
 };
 
 constexpr const char* kFunctionNames[kFunctionCount] = {
-    "ADL_Display_ODClockInfo_Get",
-    "ADL_Display_ODClockConfig_Set",
-    "ADL_Main_Control_Create",
-    "ADL_Main_Control_Destroy",
-    "ADL_Adapter_NumberOfAdapters_Get",
-    "ADL_Adapter_AdapterInfo_Get",
-    "ADL_Display_DisplayInfo_Get",
-    "ADL_Display_ColorCaps_Get",
-    "ADL_Display_Color_Get",
+    "ADL_Display_ODClockInfo_Get", "ADL_Display_ODClockConfig_Set",    "ADL_Main_Control_Create",
+    "ADL_Main_Control_Destroy",    "ADL_Adapter_NumberOfAdapters_Get", "ADL_Adapter_AdapterInfo_Get",
+    "ADL_Display_DisplayInfo_Get", "ADL_Display_ColorCaps_Get",        "ADL_Display_Color_Get",
     "ADL_Display_Color_Set",
 };
 
@@ -182,7 +175,8 @@ bool ApplyLine(const std::vector<std::string>& words, Config& config)
     long number = 0;
     int function = 0;
     if (words[0] == "status") {
-        if (words.size() != 3 || !FindFunction(words[1], function) || !fakedriver::ParseNumber(words[2], number))
+        if (words.size() != 3 || !FindFunction(words[1], function) ||
+            !fakedriver::ParseNumber(words[2], number))
             return false;
         config.statusSet[function] = true;
         config.status[function] = static_cast<int>(number);
@@ -258,8 +252,8 @@ int __cdecl ADL_Main_Control_Create(AllocCallback callback, int connectedOnly)
 {
     EnsureConfigured();
     const int status = Result(kMainControlCreate, kOk);
-    g_log.Add(Format("ADL_Main_Control_Create callback=%s %d -> %d", callback ? "set" : "null",
-                     connectedOnly, status));
+    g_log.Add(Format("ADL_Main_Control_Create callback=%s %d -> %d", callback ? "set" : "null", connectedOnly,
+                     status));
     if (status != kOk)
         return status;
     // ADL keeps what it allocates through the callback until it is destroyed;
@@ -309,11 +303,12 @@ int __cdecl ADL_Display_ODClockConfig_Set(int adapter, ODClockConfig* pConfig)
     else if (pConfig->iSize != static_cast<int>(sizeof(ODClockConfig)))
         status = kErrInvalidParamSize;
     status = Result(kODClockConfigSet, status);
-    g_log.Add(Format("ADL_Display_ODClockConfig_Set %d iSize=%s iFlags=%s iMemoryClock=%s iEngineClock=%s -> %d",
-                     adapter, Field(pConfig ? &pConfig->iSize : nullptr).c_str(),
-                     Field(pConfig ? &pConfig->iFlags : nullptr).c_str(),
-                     Field(pConfig ? &pConfig->iMemoryClock : nullptr).c_str(),
-                     Field(pConfig ? &pConfig->iEngineClock : nullptr).c_str(), status));
+    g_log.Add(
+        Format("ADL_Display_ODClockConfig_Set %d iSize=%s iFlags=%s iMemoryClock=%s iEngineClock=%s -> %d",
+               adapter, Field(pConfig ? &pConfig->iSize : nullptr).c_str(),
+               Field(pConfig ? &pConfig->iFlags : nullptr).c_str(),
+               Field(pConfig ? &pConfig->iMemoryClock : nullptr).c_str(),
+               Field(pConfig ? &pConfig->iEngineClock : nullptr).c_str(), status));
     if (status == kOk && pConfig) {
         g_memoryClock = pConfig->iMemoryClock;
         g_engineClock = pConfig->iEngineClock;

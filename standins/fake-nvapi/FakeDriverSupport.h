@@ -51,22 +51,22 @@ void WriteStateFile(const wchar_t* envName, const std::string& text);
 // The control exports every fake offers its tests, named Prefix_Configure,
 // Prefix_Reset, Prefix_GetLog and Prefix_GetState. The fake defines
 // Configure(text), EnsureConfigured(), StateText() and its CallLog g_log.
-#define FAKE_DRIVER_CONTROL_EXPORTS(Prefix)                                    \
-    int __cdecl Prefix##_Configure(const char* text)                           \
-    {                                                                          \
-        return Configure(text ? text : "");                                    \
-    }                                                                          \
-    void __cdecl Prefix##_Reset()                                              \
-    {                                                                          \
-        Configure("");                                                         \
-    }                                                                          \
-    int __cdecl Prefix##_GetLog(char* buffer, int size)                        \
-    {                                                                          \
-        EnsureConfigured();                                                    \
-        return fakedriver::CopyOut(g_log.Text(), buffer, size);                \
-    }                                                                          \
-    int __cdecl Prefix##_GetState(char* buffer, int size)                      \
-    {                                                                          \
-        EnsureConfigured();                                                    \
-        return fakedriver::CopyOut(StateText(), buffer, size);                 \
+#define FAKE_DRIVER_CONTROL_EXPORTS(Prefix)                     \
+    int __cdecl Prefix##_Configure(const char* text)            \
+    {                                                           \
+        return Configure(text ? text : "");                     \
+    }                                                           \
+    void __cdecl Prefix##_Reset()                               \
+    {                                                           \
+        Configure("");                                          \
+    }                                                           \
+    int __cdecl Prefix##_GetLog(char* buffer, int size)         \
+    {                                                           \
+        EnsureConfigured();                                     \
+        return fakedriver::CopyOut(g_log.Text(), buffer, size); \
+    }                                                           \
+    int __cdecl Prefix##_GetState(char* buffer, int size)       \
+    {                                                           \
+        EnsureConfigured();                                     \
+        return fakedriver::CopyOut(StateText(), buffer, size);  \
     }

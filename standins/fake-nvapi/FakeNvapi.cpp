@@ -233,7 +233,8 @@ Status __cdecl Initialize()
 
 Status __cdecl EnumDisplay(std::uint32_t index, void** pHandle)
 {
-    Status status = Result(kEnumDisplay, index < static_cast<std::uint32_t>(g_config.displays) ? kOk : kEndEnumeration);
+    Status status =
+        Result(kEnumDisplay, index < static_cast<std::uint32_t>(g_config.displays) ? kOk : kEndEnumeration);
     if (status == kOk) {
         if (pHandle)
             *pHandle = reinterpret_cast<void*>(kDisplayBase + index);

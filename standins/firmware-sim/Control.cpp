@@ -41,8 +41,7 @@ std::string Failed(const std::string& text)
 // An optional repeat count of 1 to kMaxRepeat, 1 when absent.
 bool ParseCount(const std::string& text, int* count)
 {
-    if (text.empty())
-    {
+    if (text.empty()) {
         *count = 1;
         return true;
     }
@@ -55,8 +54,7 @@ bool ParseCode(const std::string& text, int* code)
         return false;
     char* end = nullptr;
     long value = std::strtol(text.c_str(), &end, 0);
-    if (*end != '\0' || text[0] == '-' || text[0] == '+' || text[0] == ' ' || value < 0 ||
-        value > 0xFF)
+    if (*end != '\0' || text[0] == '-' || text[0] == '+' || text[0] == ' ' || value < 0 || value > 0xFF)
         return false;
     *code = static_cast<int>(value);
     return true;
@@ -71,10 +69,8 @@ std::string Simulator::Control(const std::string& text, bool* quit)
     std::string rest = space == std::string::npos ? std::string() : text.substr(space + 1);
     std::lock_guard<std::mutex> hold(m_lock);
     std::string answer = ControlLocked(verb, rest, quit);
-    if (verb != "log" && verb != "state")
-    {
-        std::printf("control %s -> %s\n", EscapeForDisplay(text).c_str(),
-                    EscapeForDisplay(answer).c_str());
+    if (verb != "log" && verb != "state") {
+        std::printf("control %s -> %s\n", EscapeForDisplay(text).c_str(), EscapeForDisplay(answer).c_str());
         std::fflush(stdout);
     }
     return answer;
@@ -82,8 +78,7 @@ std::string Simulator::Control(const std::string& text, bool* quit)
 
 std::string Simulator::ControlLocked(const std::string& verb, const std::string& rest, bool* quit)
 {
-    if (verb == "set")
-    {
+    if (verb == "set") {
         std::string::size_type space = rest.find(' ');
         std::string name = rest.substr(0, space);
         int value = 0;
@@ -99,15 +94,13 @@ std::string Simulator::ControlLocked(const std::string& verb, const std::string&
             return Failed("unknown value " + name);
         return Ok(std::to_string(value));
     }
-    if (verb == "event")
-    {
+    if (verb == "event") {
         int code = 0;
         if (!ParseCode(rest, &code))
             return Failed("usage: event CODE (0-255)");
         return Ok(std::to_string(RaiseLocked(code)));
     }
-    if (verb == "fail" || verb == "pass")
-    {
+    if (verb == "fail" || verb == "pass") {
         int count = 0;
         if (!ParseCount(rest, &count))
             return Failed("usage: " + verb + " [N]");
@@ -115,21 +108,18 @@ std::string Simulator::ControlLocked(const std::string& verb, const std::string&
             m_script.push_back({verb == "fail" ? Outcome::Fail : Outcome::Pass, std::string()});
         return Ok("ok");
     }
-    if (verb == "reply")
-    {
+    if (verb == "reply") {
         std::string bytes;
         if (!UnescapeBytes(rest, &bytes))
             return Failed("bad escape in reply text");
         m_script.push_back({Outcome::Reply, std::move(bytes)});
         return Ok("ok");
     }
-    if (verb == "hang" && rest.empty())
-    {
+    if (verb == "hang" && rest.empty()) {
         m_script.push_back({Outcome::Hang, std::string()});
         return Ok("ok");
     }
-    if (verb == "log" && rest.empty())
-    {
+    if (verb == "log" && rest.empty()) {
         std::string out;
         for (const std::string& entry : m_log)
             out += EscapeBytes(entry) + "\n";
@@ -137,15 +127,13 @@ std::string Simulator::ControlLocked(const std::string& verb, const std::string&
     }
     if (verb == "state" && rest.empty())
         return Ok(StateLocked());
-    if (verb == "reset" && rest.empty())
-    {
+    if (verb == "reset" && rest.empty()) {
         m_values = m_start;
         m_log.clear();
         m_script.clear();
         return Ok("ok");
     }
-    if (verb == "quit" && rest.empty())
-    {
+    if (verb == "quit" && rest.empty()) {
         *quit = true;
         return Ok("bye");
     }

@@ -11,8 +11,7 @@ std::vector<std::string> Split(const std::string& text, char separator)
 {
     std::vector<std::string> fields;
     std::string::size_type start = 0;
-    for (;;)
-    {
+    for (;;) {
         std::string::size_type end = text.find(separator, start);
         fields.push_back(text.substr(start, end - start));
         if (end == std::string::npos)
@@ -40,8 +39,7 @@ bool ParseDecimal(const std::string& text, int* value)
     if (digits == 0 || digits > 10)
         return false;
     long long v = 0;
-    for (; i < text.size(); ++i)
-    {
+    for (; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9')
             return false;
         v = v * 10 + (text[i] - '0');
@@ -74,23 +72,19 @@ std::string ExecuteCommand(FirmwareValues* values, const std::string& message)
         return Failed("wrong number of fields");
 
     int* target = nullptr;
-    if (f[2] == "QEL_System")
-    {
+    if (f[2] == "QEL_System") {
         if (f[3] != "System")
             return Failed("unknown property");
         if (f[4] == "0")
             target = &values->system0;
         else if (f[4] == "1")
             target = &values->system1;
-    }
-    else if (f[2] == "QEL_AP")
-    {
+    } else if (f[2] == "QEL_AP") {
         if (f[3] != "AP")
             return Failed("unknown property");
         if (f[4] == "6")
             target = &values->ap;
-    }
-    else
+    } else
         return Failed("unknown class");
     if (!target)
         return Failed("unknown instance");

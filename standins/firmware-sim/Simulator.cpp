@@ -37,8 +37,7 @@ void Simulator::Announce(const std::wstring& pipePath)
     std::lock_guard<std::mutex> hold(m_lock);
     std::printf("qel-firmware-sim: serving %ls (control %ls.control) system0=%d system1=%d "
                 "ap=%d\n",
-                pipePath.c_str(), pipePath.c_str(), m_values.system0, m_values.system1,
-                m_values.ap);
+                pipePath.c_str(), pipePath.c_str(), m_values.system0, m_values.system1, m_values.ap);
     std::fflush(stdout);
 }
 
@@ -47,17 +46,23 @@ bool Simulator::Command(const std::string& message, std::string* answer)
     std::lock_guard<std::mutex> hold(m_lock);
     m_log.push_back(message);
     Step step{Outcome::Pass, std::string()};
-    if (!m_script.empty())
-    {
+    if (!m_script.empty()) {
         step = std::move(m_script.front());
         m_script.pop_front();
     }
-    switch (step.outcome)
-    {
-    case Outcome::Pass: *answer = ExecuteCommand(&m_values, message); break;
-    case Outcome::Fail: *answer = std::string(1, wire::kFailed) + "scripted failure"; break;
-    case Outcome::Reply: *answer = wire::kOk + step.text; break;
-    case Outcome::Hang: answer->clear(); break;
+    switch (step.outcome) {
+    case Outcome::Pass:
+        *answer = ExecuteCommand(&m_values, message);
+        break;
+    case Outcome::Fail:
+        *answer = std::string(1, wire::kFailed) + "scripted failure";
+        break;
+    case Outcome::Reply:
+        *answer = wire::kOk + step.text;
+        break;
+    case Outcome::Hang:
+        answer->clear();
+        break;
     }
     const bool answered = step.outcome != Outcome::Hang;
     std::printf("command %s -> %s\n", EscapeForDisplay(message).c_str(),
@@ -73,8 +78,7 @@ std::shared_ptr<Subscriber> Simulator::Subscribe(const std::string& message, std
     // "SUBSCRIBE\n<namespace>\n<language>\n<query>"
     std::vector<std::string> f;
     std::string::size_type start = 0;
-    for (;;)
-    {
+    for (;;) {
         std::string::size_type end = message.find('\n', start);
         f.push_back(message.substr(start, end - start));
         if (end == std::string::npos)
@@ -83,13 +87,11 @@ std::shared_ptr<Subscriber> Simulator::Subscribe(const std::string& message, std
     }
     std::shared_ptr<Subscriber> subscriber;
     if (f.size() == 4 && SameText(f[1], "root\\wmi") && SameText(f[2], "WQL") &&
-        SameText(f[3], "Select * from QEL_Event"))
-    {
+        SameText(f[3], "Select * from QEL_Event")) {
         subscriber = std::make_shared<Subscriber>();
         m_subscribers.push_back(subscriber);
         *answer = wire::kSubscribed;
-    }
-    else
+    } else
         *answer = std::string(1, wire::kFailed) + "unknown subscription";
     std::string shown = message.substr(sizeof wire::kSubscribe - 1);
     std::replace(shown.begin(), shown.end(), '\n', ' ');
@@ -117,8 +119,7 @@ std::deque<std::string> Simulator::TakeEvents(Subscriber& subscriber)
 
 int Simulator::RaiseLocked(int code)
 {
-    for (const auto& subscriber : m_subscribers)
-    {
+    for (const auto& subscriber : m_subscribers) {
         subscriber->events.push_back(wire::kEvent + std::to_string(code));
         SetEvent(subscriber->wake.Get());
     }
@@ -127,9 +128,7 @@ int Simulator::RaiseLocked(int code)
 
 std::string Simulator::StateLocked() const
 {
-    return "system0=" + std::to_string(m_values.system0) +
-           " system1=" + std::to_string(m_values.system1) + " ap=" + std::to_string(m_values.ap) +
-           " subscribers=" + std::to_string(m_subscribers.size()) +
-           " scripted=" + std::to_string(m_script.size()) +
-           " pid=" + std::to_string(GetCurrentProcessId());
+    return "system0=" + std::to_string(m_values.system0) + " system1=" + std::to_string(m_values.system1) +
+           " ap=" + std::to_string(m_values.ap) + " subscribers=" + std::to_string(m_subscribers.size()) +
+           " scripted=" + std::to_string(m_script.size()) + " pid=" + std::to_string(GetCurrentProcessId());
 }

@@ -16,7 +16,7 @@
 struct Subscriber
 {
     Subscriber();
-    pipeio::UniqueHandle wake; // auto-reset; set when events are queued
+    pipeio::UniqueHandle wake;      // auto-reset; set when events are queued
     std::deque<std::string> events; // guarded by the simulator's lock
 };
 
@@ -41,8 +41,7 @@ public:
     std::string Control(const std::string& text, bool* quit);
 
 private:
-    enum class Outcome
-    {
+    enum class Outcome {
         Pass,  // answered as the firmware would
         Fail,  // failure answer
         Reply, // answered with the given text

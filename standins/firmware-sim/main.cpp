@@ -23,26 +23,22 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: qel-firmware-sim [--pipe NAME] [--system0 N] [--system1 N] [--ap N]\n";
+constexpr char kUsage[] = "usage: qel-firmware-sim [--pipe NAME] [--system0 N] [--system1 N] [--ap N]\n";
 
 bool ParseArguments(int argc, wchar_t** argv, std::wstring* pipe, FirmwareValues* values)
 {
-    for (int i = 1; i < argc; i += 2)
-    {
+    for (int i = 1; i < argc; i += 2) {
         if (i + 1 >= argc)
             return false;
         std::wstring name = argv[i];
-        if (name == L"--pipe")
-        {
+        if (name == L"--pipe") {
             *pipe = argv[i + 1];
             if (pipe->empty())
                 return false;
             continue;
         }
         char text[16];
-        if (WideCharToMultiByte(CP_UTF8, 0, argv[i + 1], -1, text, sizeof text, nullptr,
-                                nullptr) == 0)
+        if (WideCharToMultiByte(CP_UTF8, 0, argv[i + 1], -1, text, sizeof text, nullptr, nullptr) == 0)
             return false;
         int value = 0;
         if (!ParseDecimal(text, &value))
@@ -72,8 +68,7 @@ int wmain(int argc, wchar_t** argv)
 {
     std::wstring name = pipeio::PipeNameFromEnvironment();
     FirmwareValues values;
-    if (!ParseArguments(argc, argv, &name, &values))
-    {
+    if (!ParseArguments(argc, argv, &name, &values)) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -91,8 +86,7 @@ int wmain(int argc, wchar_t** argv)
     PipeListener commands;
     PipeListener control;
     // The control pipe comes last: once it answers, the command pipe exists.
-    if (taken || !quit || !commands.Open(path) || !control.Open(path + pipeio::kControlSuffix))
-    {
+    if (taken || !quit || !commands.Open(path) || !control.Open(path + pipeio::kControlSuffix)) {
         std::fprintf(stderr, "qel-firmware-sim: cannot serve %ls (in use?)\n", path.c_str());
         return 2;
     }
@@ -100,13 +94,11 @@ int wmain(int argc, wchar_t** argv)
     Simulator sim(values);
     sim.Announce(path);
     std::thread controlThread([&] {
-        control.Run(quit.Get(), [&](pipeio::UniqueHandle pipe) {
-            ServeControlClient(sim, std::move(pipe), quit.Get());
-        });
+        control.Run(quit.Get(),
+                    [&](pipeio::UniqueHandle pipe) { ServeControlClient(sim, std::move(pipe), quit.Get()); });
     });
-    commands.Run(quit.Get(), [&](pipeio::UniqueHandle pipe) {
-        ServeCommandClient(sim, std::move(pipe), quit.Get());
-    });
+    commands.Run(quit.Get(),
+                 [&](pipeio::UniqueHandle pipe) { ServeCommandClient(sim, std::move(pipe), quit.Get()); });
     controlThread.join();
 
     // Client threads may still be finishing with the simulator; the process

@@ -19,8 +19,7 @@ std::wstring ControlPipePath(const std::wstring& pipeName)
     return pipeio::PipePath(pipeName) + pipeio::kControlSuffix;
 }
 
-bool Transact(const std::wstring& pipePath, const std::string& message, std::string* reply,
-              DWORD timeoutMs)
+bool Transact(const std::wstring& pipePath, const std::string& message, std::string* reply, DWORD timeoutMs)
 {
     using namespace pipeio;
     Deadline deadline(timeoutMs);
@@ -31,13 +30,12 @@ bool Transact(const std::wstring& pipePath, const std::string& message, std::str
                      deadline.Remaining()) != IoStatus::Ok)
         return false;
     bool truncated = false;
-    return ReadWholeMessage(pipe.Get(), reply, kMaxAnswer, &truncated, nullptr,
-                            deadline.Remaining()) == IoStatus::Ok &&
+    return ReadWholeMessage(pipe.Get(), reply, kMaxAnswer, &truncated, nullptr, deadline.Remaining()) ==
+               IoStatus::Ok &&
            !truncated;
 }
 
-bool Control(const std::wstring& pipeName, const std::string& command, std::string* payload,
-             DWORD timeoutMs)
+bool Control(const std::wstring& pipeName, const std::string& command, std::string* payload, DWORD timeoutMs)
 {
     std::string reply;
     bool answered = Transact(ControlPipePath(pipeName), command, &reply, timeoutMs);
@@ -52,9 +50,8 @@ bool ReadState(const std::wstring& pipeName, SimState* state)
     if (!Control(pipeName, "state", &text))
         return false;
     SimState s;
-    if (std::sscanf(text.c_str(),
-                    "system0=%d system1=%d ap=%d subscribers=%d scripted=%d pid=%lu", &s.system0,
-                    &s.system1, &s.ap, &s.subscribers, &s.scripted, &s.pid) != 6)
+    if (std::sscanf(text.c_str(), "system0=%d system1=%d ap=%d subscribers=%d scripted=%d pid=%lu",
+                    &s.system0, &s.system1, &s.ap, &s.subscribers, &s.scripted, &s.pid) != 6)
         return false;
     *state = s;
     return true;
@@ -68,8 +65,7 @@ bool ReadLog(const std::wstring& pipeName, std::vector<std::string>* entries)
     // One line per message, each ended by '\n'.
     std::vector<std::string> out;
     std::string::size_type start = 0;
-    while (start < text.size())
-    {
+    while (start < text.size()) {
         std::string::size_type end = text.find('\n', start);
         if (end == std::string::npos)
             return false;

@@ -18,8 +18,8 @@ bool Transact(const std::wstring& pipePath, const std::string& message, std::str
 
 // One control command. True when the simulator carried it out; *payload gets
 // the answer without its status byte either way.
-bool Control(const std::wstring& pipeName, const std::string& command,
-             std::string* payload = nullptr, DWORD timeoutMs = 3000);
+bool Control(const std::wstring& pipeName, const std::string& command, std::string* payload = nullptr,
+             DWORD timeoutMs = 3000);
 
 struct SimState
 {

@@ -7,15 +7,13 @@ std::string Escape(const std::string& bytes, bool doubleBackslash)
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size());
-    for (char c : bytes)
-    {
+    for (char c : bytes) {
         unsigned char b = static_cast<unsigned char>(c);
         if (b == '\\' && doubleBackslash)
             out += "\\\\";
         else if (b >= 0x20 && b < 0x7F)
             out += c;
-        else
-        {
+        else {
             out += "\\x";
             out += kHex[b >> 4];
             out += kHex[b & 0xF];
@@ -50,31 +48,36 @@ std::string EscapeForDisplay(const std::string& bytes)
         --length;
     if (length <= kShown)
         return Escape(bytes.substr(0, length), false);
-    return Escape(bytes.substr(0, kShown), false) + "... (" + std::to_string(bytes.size()) +
-           " bytes)";
+    return Escape(bytes.substr(0, kShown), false) + "... (" + std::to_string(bytes.size()) + " bytes)";
 }
 
 bool UnescapeBytes(const std::string& text, std::string* bytes)
 {
     std::string out;
-    for (std::string::size_type i = 0; i < text.size(); ++i)
-    {
-        if (text[i] != '\\')
-        {
+    for (std::string::size_type i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
             out += text[i];
             continue;
         }
         if (++i == text.size())
             return false;
-        switch (text[i])
-        {
-        case '\\': out += '\\'; break;
-        case '0': out += '\0'; break;
-        case 't': out += '\t'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 'x':
-        {
+        switch (text[i]) {
+        case '\\':
+            out += '\\';
+            break;
+        case '0':
+            out += '\0';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'x': {
             if (i + 2 >= text.size())
                 return false;
             int hi = HexValue(text[i + 1]);
@@ -85,7 +88,8 @@ bool UnescapeBytes(const std::string& text, std::string* bytes)
             i += 2;
             break;
         }
-        default: return false;
+        default:
+            return false;
         }
     }
     *bytes = std::move(out);

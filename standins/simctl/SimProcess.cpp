@@ -37,8 +37,8 @@ SimProcess::~SimProcess()
 std::wstring SimProcess::UniquePipeName()
 {
     static std::atomic<unsigned> counter{0};
-    return L"korvane-sim-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter) + L"-" + std::to_wstring(GetTickCount());
+    return L"korvane-sim-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) +
+           L"-" + std::to_wstring(GetTickCount());
 }
 
 std::wstring SimProcess::PipePath() const
@@ -55,8 +55,7 @@ bool SimProcess::Start(const SimStart& start, DWORD timeoutMs)
     std::wstring exe = SimulatorPath();
     std::wstring commandLine = L"\"" + exe + L"\" --pipe \"" + m_name + L"\" --system0 " +
                                std::to_wstring(start.system0) + L" --system1 " +
-                               std::to_wstring(start.system1) + L" --ap " +
-                               std::to_wstring(start.ap);
+                               std::to_wstring(start.system1) + L" --ap " + std::to_wstring(start.ap);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -77,8 +76,7 @@ bool SimProcess::Start(const SimStart& start, DWORD timeoutMs)
     // Ready when this very child answers: a simulator already serving the
     // name would answer too, while the child gives up on the name.
     pipeio::Deadline deadline(timeoutMs);
-    for (;;)
-    {
+    for (;;) {
         SimState state;
         if (State(&state) && state.pid == pi.dwProcessId)
             return true;
@@ -92,8 +90,7 @@ bool SimProcess::Start(const SimStart& start, DWORD timeoutMs)
 
 void SimProcess::Kill()
 {
-    if (m_process)
-    {
+    if (m_process) {
         TerminateProcess(m_process.Get(), 1);
         WaitForSingleObject(m_process.Get(), kExitWaitMs);
         m_process.Reset();
@@ -124,8 +121,7 @@ bool SimProcess::Log(std::vector<std::string>* entries) const
 bool SimProcess::WaitForSubscribers(int count, DWORD timeoutMs) const
 {
     pipeio::Deadline deadline(timeoutMs);
-    for (;;)
-    {
+    for (;;) {
         SimState state;
         if (State(&state) && state.subscribers >= count)
             return true;

@@ -5,8 +5,8 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    HWND hwnd = CreateWindowExW(0, L"STATIC", L"warmup", WS_OVERLAPPED, 0, 0, 10, 10,
-                                nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd = CreateWindowExW(0, L"STATIC", L"warmup", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
     if (hwnd)
         DestroyWindow(hwnd);
     return 0;

@@ -12,8 +12,7 @@ using namespace apptest;
 namespace {
 
 class About : public AppScenario
-{
-};
+{};
 
 std::wstring ControlText(HWND dialog, int id)
 {
@@ -90,8 +89,7 @@ TEST_F(About, LegalNoticeComesFromTheStringTable)
     ASSERT_NE(notice, nullptr);
 
     // That module's template stores one line and its string 102 another.
-    HWND plain = CreateDialogParamW(notice, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr,
-                                    &PlainDialogProc, 0);
+    HWND plain = CreateDialogParamW(notice, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, &PlainDialogProc, 0);
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(ControlText(plain, IDC_LEGAL_NOTICE), L"Notice stored in the template");
     DestroyWindow(plain);

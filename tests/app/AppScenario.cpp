@@ -75,11 +75,8 @@ Steps NvidiaApply(int apBefore)
 
 Steps NvidiaRestore(int apBefore)
 {
-    return {std::string("NvClockModeA") + kGpu + "0 -> 0",
-            std::string("NvClockModeC") + kGpu + "1 -> 0",
-            Pipe(kApQuery),
-            Pipe(ApSet(apBefore & 0xFE)),
-            Pipe(kApQuery)};
+    return {std::string("NvClockModeA") + kGpu + "0 -> 0", std::string("NvClockModeC") + kGpu + "1 -> 0",
+            Pipe(kApQuery), Pipe(ApSet(apBefore & 0xFE)), Pipe(kApQuery)};
 }
 
 void AppScenario::SetUp()

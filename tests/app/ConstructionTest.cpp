@@ -15,8 +15,7 @@ namespace {
 const BOOL kSessionActiveAtStart = g_bSessionActive;
 
 class Construction : public AppScenario
-{
-};
+{};
 
 TEST_F(Construction, ProcessWideValuesAtProcessStart)
 {

@@ -28,8 +28,7 @@ std::string ApSet(int value)
     return kApSetPrefix + std::to_string(value);
 }
 
-FirmwareFake::FirmwareFake(std::function<void(const std::string&)> observer)
-    : m_observer(std::move(observer))
+FirmwareFake::FirmwareFake(std::function<void(const std::string&)> observer) : m_observer(std::move(observer))
 {
     g_current = this;
     m_previous = SetPipeCallForTesting(&FirmwareFake::PipeCall);
@@ -45,8 +44,8 @@ int FirmwareFake::PipeCall(const char* request, int requestSize, char* reply, in
 {
     if (!g_current || !request || requestSize <= 0)
         return 0;
-    return g_current->Answer(std::string(request, strnlen(request, static_cast<size_t>(requestSize))),
-                             reply, replySize);
+    return g_current->Answer(std::string(request, strnlen(request, static_cast<size_t>(requestSize))), reply,
+                             replySize);
 }
 
 int FirmwareFake::Answer(const std::string& request, char* reply, int replySize)

@@ -60,10 +60,9 @@ std::vector<DWORD> OnScreen(HWND hwnd, int size)
 struct HostWindow
 {
     HostWindow()
-        : hwnd(CreateWindowExW(0, HostClass(), L"host", WS_POPUP | WS_VISIBLE, 100, 100, 120, 120, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr))
-    {
-    }
+        : hwnd(CreateWindowExW(0, HostClass(), L"host", WS_POPUP | WS_VISIBLE, 100, 100, 120, 120, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), nullptr))
+    {}
     ~HostWindow()
     {
         if (hwnd)
@@ -75,8 +74,7 @@ struct HostWindow
 };
 
 class MinimisedPaint : public AppScenario
-{
-};
+{};
 
 TEST_F(MinimisedPaint, IconIsDrawnAt2_2InA36Or35SquareClientArea)
 {
@@ -88,8 +86,8 @@ TEST_F(MinimisedPaint, IconIsDrawnAt2_2InA36Or35SquareClientArea)
 
     for (int size : {36, 35}) {
         SCOPED_TRACE("client area " + std::to_string(size));
-        HWND child = CreateWindowExW(0, HostClass(), L"", WS_CHILD | WS_VISIBLE, 10, 10, size, size, host.hwnd, nullptr,
-                                     GetModuleHandleW(nullptr), nullptr);
+        HWND child = CreateWindowExW(0, HostClass(), L"", WS_CHILD | WS_VISIBLE, 10, 10, size, size,
+                                     host.hwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(child, nullptr);
         SetWindowLongW(child, GWL_STYLE, GetWindowLongW(child, GWL_STYLE) | WS_MINIMIZE);
         ASSERT_TRUE(IsIconic(child));
@@ -102,7 +100,8 @@ TEST_F(MinimisedPaint, IconIsDrawnAt2_2InA36Or35SquareClientArea)
             CKorvaneDlg painter;
             ASSERT_TRUE(painter.SubclassWindow(child));
             const std::vector<DWORD> at22 = IconPixels(painter.m_hIcon, size, kBackground, 2, 2);
-            ASSERT_NE(at22, IconPixels(painter.m_hIcon, size, kBackground, 3, 3)) << "positions can be told apart";
+            ASSERT_NE(at22, IconPixels(painter.m_hIcon, size, kBackground, 3, 3))
+                << "positions can be told apart";
             ASSERT_NE(at22, IconPixels(painter.m_hIcon, size, kBackground, 1, 1));
 
             RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

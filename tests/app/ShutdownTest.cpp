@@ -63,8 +63,7 @@ private:
 IconAtNcDestroy* IconAtNcDestroy::s_current = nullptr;
 
 class Shutdown : public AppScenario
-{
-};
+{};
 
 TEST_F(Shutdown, EveryExitRestoresTheDefaultClocksAndTeardownReleasesEverything)
 {

@@ -52,13 +52,12 @@ struct RoundTrip
 TEST_F(CallNamePipe, RoundTripsEachCommandAndServiceSeesExactBytes)
 {
     const RoundTrip trips[] = {
-        {kSystem0, "2"},        {kSystem1, "1"},      {kQueryAP, "0"},
-        {kSetAP + "-7", "-7"},  {kQueryAP, "-7"},     {kSetAP + "2147483647", "2147483647"},
+        {kSystem0, "2"},          {kSystem1, "1"},  {kQueryAP, "0"},
+        {kSetAP + "-7", "-7"},    {kQueryAP, "-7"}, {kSetAP + "2147483647", "2147483647"},
         {kQueryAP, "2147483647"},
     };
     std::vector<std::string> expectedLog;
-    for (const RoundTrip& t : trips)
-    {
+    for (const RoundTrip& t : trips) {
         SCOPED_TRACE(t.command);
         CallResult r = CallPipe(t.command);
         EXPECT_NE(r.result, 0);
@@ -81,10 +80,10 @@ TEST_F(CallNamePipe, FirmwareOperationsWorkThroughTheService)
     simctl::SimState state;
     ASSERT_TRUE(sim.State(&state));
     EXPECT_EQ(state.ap, 255);
-    EXPECT_EQ(Log(), (std::vector<std::string>{Terminated(kSystem0), Terminated(kSystem0),
-                                               Terminated(kSystem1), Terminated(kSetAP + "5"),
-                                               Terminated(kQueryAP), Terminated(kQueryAP),
-                                               Terminated(kQueryAP)}));
+    EXPECT_EQ(Log(),
+              (std::vector<std::string>{Terminated(kSystem0), Terminated(kSystem0), Terminated(kSystem1),
+                                        Terminated(kSetAP + "5"), Terminated(kQueryAP), Terminated(kQueryAP),
+                                        Terminated(kQueryAP)}));
 }
 
 TEST_F(CallNamePipe, ScriptedOutcomesReachTheCaller)
@@ -96,12 +95,10 @@ TEST_F(CallNamePipe, ScriptedOutcomesReachTheCaller)
     ASSERT_TRUE(sim.Control("pass"));
     ASSERT_TRUE(sim.Control("fail"));
     const CallResult expected[] = {{0, ""}, {1, "abc"}, {1, " 6"}, {1, ""}, {1, "0"}, {0, ""}};
-    for (const CallResult& e : expected)
-    {
+    for (const CallResult& e : expected) {
         CallResult r = CallPipe(kQueryAP);
         EXPECT_EQ(r.result != 0, e.result != 0);
-        if (e.result)
-        {
+        if (e.result) {
             EXPECT_EQ(r.reply, e.reply);
         }
     }
@@ -118,12 +115,10 @@ struct FitCase
 TEST_F(CallNamePipe, ReplyMustFitTheCallerBufferWithItsTerminator)
 {
     const FitCase cases[] = {
-        {799, 800, true}, {800, 800, false}, {5000, 800, false},
-        {0, 1, true},     {1, 1, false},     {3, 4, true},
-        {4, 4, false},
+        {799, 800, true}, {800, 800, false}, {5000, 800, false}, {0, 1, true},
+        {1, 1, false},    {3, 4, true},      {4, 4, false},
     };
-    for (const FitCase& c : cases)
-    {
+    for (const FitCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.replyLength) + " in " + std::to_string(c.bufferSize));
         ASSERT_TRUE(sim.Control("reply " + std::string(c.replyLength, '7')));
         char request[80] = {};
@@ -131,12 +126,9 @@ TEST_F(CallNamePipe, ReplyMustFitTheCallerBufferWithItsTerminator)
         std::vector<char> reply(static_cast<size_t>(c.bufferSize) + 16, 'X');
         int result = QEL_CallNamePipe(request, 80, reply.data(), c.bufferSize);
         EXPECT_EQ(result != 0, c.fits);
-        if (c.fits)
-        {
+        if (c.fits) {
             EXPECT_EQ(std::string(reply.data()), std::string(c.replyLength, '7'));
-        }
-        else
-        {
+        } else {
             // A refused reply leaves the caller's buffer as it was.
             EXPECT_EQ(std::string(reply.begin(), reply.end()), std::string(reply.size(), 'X'));
         }
@@ -184,8 +176,7 @@ TEST_F(CallNamePipe, GivesUpOnAServiceThatDoesNotAnswer)
         ULONGLONG below;
     };
     const Bound bounds[] = {{L"400", 300, 1500}, {nullptr, 1500, 3500}};
-    for (const Bound& b : bounds)
-    {
+    for (const Bound& b : bounds) {
         EnvScope timeout(L"QEL_PIPE_TIMEOUT_MS", b.timeout);
         ASSERT_TRUE(sim.Control("hang"));
         ULONGLONG start = Now();
@@ -248,8 +239,7 @@ TEST_F(CallNamePipe, ServesSeveralClientsAtOnce)
     // Two busy clients get their own answers.
     std::atomic<int> wrong{0};
     auto client = [&](const std::string& command, const std::string& answer) {
-        for (int i = 0; i < 20; ++i)
-        {
+        for (int i = 0; i < 20; ++i) {
             CallResult r = CallPipe(command);
             if (r.result == 0 || r.reply != answer)
                 ++wrong;

@@ -67,11 +67,9 @@ inline ULONGLONG Now()
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     pipeio::Deadline deadline(timeoutMs);
-    for (;;)
-    {
+    for (;;) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -102,8 +100,7 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = kClass;
         RegisterClassW(&wc); // fails harmlessly when already registered
-        m_hWnd = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 wc.hInstance, nullptr);
+        m_hWnd = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
         if (m_hWnd)
             SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
@@ -128,10 +125,8 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
-        if (msg == WM_QEL_EVENT)
-        {
-            auto* self =
-                reinterpret_cast<EventWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        if (msg == WM_QEL_EVENT) {
+            auto* self = reinterpret_cast<EventWindow*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
             if (self)
                 self->m_events.push_back({wParam, lParam});
             return 0;

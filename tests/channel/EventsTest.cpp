@@ -55,8 +55,7 @@ TEST_F(QelEvents, ReachEveryRegisteredWindowOnceWithCodeInLowByte)
         ASSERT_TRUE(RaiseAndWait(code, {&first, &second}, ++count)) << code;
 
     const std::vector<WPARAM> expected(std::begin(codes), std::end(codes));
-    for (const EventWindow* w : {&first, &second})
-    {
+    for (const EventWindow* w : {&first, &second}) {
         EXPECT_EQ(w->Codes(), expected);
         for (const EventWindow::Event& e : w->Events())
             EXPECT_EQ(e.lParam, 0);
@@ -145,7 +144,9 @@ TEST_F(QelEvents, DestructorReturnsPromptlyWithAndWithoutService)
     EXPECT_LT(Now() - start, 1000u);
 
     start = Now();
-    { CQELWmiAcpi unused; }
+    {
+        CQELWmiAcpi unused;
+    }
     EXPECT_LT(Now() - start, 1000u);
 }
 

@@ -78,8 +78,7 @@ TEST_F(FirmwareSim, RefusesMalformedRequestsAndKeepsServing)
         {"below int", Z("root\\WMI:S:QEL_AP:AP:6:-2147483649")},
         {"eleven digits", Z("root\\WMI:S:QEL_AP:AP:6:00000000001")},
     };
-    for (const BadRequest& c : cases)
-    {
+    for (const BadRequest& c : cases) {
         SCOPED_TRACE(c.name);
         std::string answer = Send(c.message);
         ASSERT_FALSE(answer.empty());
@@ -95,8 +94,7 @@ TEST_F(FirmwareSim, RefusesMalformedRequestsAndKeepsServing)
     std::vector<std::string> log;
     ASSERT_TRUE(sim.Log(&log));
     ASSERT_EQ(log.size(), 2 * (sizeof cases / sizeof cases[0]));
-    for (size_t i = 0; i < log.size() / 2; ++i)
-    {
+    for (size_t i = 0; i < log.size() / 2; ++i) {
         const std::string& sent = cases[i].message;
         // Very long messages are logged by their first 64 KiB.
         EXPECT_EQ(log[2 * i], sent.substr(0, 65536)) << cases[i].name;
@@ -106,11 +104,14 @@ TEST_F(FirmwareSim, RefusesMalformedRequestsAndKeepsServing)
 TEST_F(FirmwareSim, SetsAPToAnyIntAndAnswersWithIt)
 {
     const std::pair<const char*, const char*> values[] = {
-        {"-2147483648", "-2147483648"}, {"2147483647", "2147483647"}, {"0", "0"},
-        {"-0", "0"},                    {"007", "7"},                 {"255", "255"},
+        {"-2147483648", "-2147483648"},
+        {"2147483647", "2147483647"},
+        {"0", "0"},
+        {"-0", "0"},
+        {"007", "7"},
+        {"255", "255"},
     };
-    for (const auto& v : values)
-    {
+    for (const auto& v : values) {
         SCOPED_TRACE(v.first);
         EXPECT_EQ(Send(Z((std::string("root\\WMI:S:QEL_AP:AP:6:") + v.first).c_str())),
                   std::string("+") + v.second);
@@ -126,16 +127,13 @@ TEST_F(FirmwareSim, ControlCommandsSteerValuesScriptAndLog)
         bool ok;
     };
     const Step steps[] = {
-        {"set system0 6", true},  {"set system1 -1", true}, {"set ap 255", true},
-        {"set fan 1", false},     {"set ap x", false},      {"set ap", false},
-        {"event 256", false},     {"event -1", false},      {"event x", false},
-        {"event 0x60", true},     {"event 93", true},       {"fail 0", false},
-        {"fail 1001", false},     {"pass x", false},        {"reply \\x4", false},
-        {"reply \\q", false},     {"hang now", false},      {"log x", false},
-        {"", false},              {"sing", false},
+        {"set system0 6", true}, {"set system1 -1", true}, {"set ap 255", true},  {"set fan 1", false},
+        {"set ap x", false},     {"set ap", false},        {"event 256", false},  {"event -1", false},
+        {"event x", false},      {"event 0x60", true},     {"event 93", true},    {"fail 0", false},
+        {"fail 1001", false},    {"pass x", false},        {"reply \\x4", false}, {"reply \\q", false},
+        {"hang now", false},     {"log x", false},         {"", false},           {"sing", false},
     };
-    for (const Step& s : steps)
-    {
+    for (const Step& s : steps) {
         SCOPED_TRACE(s.command);
         EXPECT_EQ(sim.Control(s.command), s.ok);
     }
@@ -190,8 +188,7 @@ TEST_F(FirmwareSim, PrintsEachCommandOnItsOutput)
     text << in.rdbuf();
     in.close();
     DeleteFileW(file.c_str());
-    EXPECT_NE(text.str().find("command root\\WMI:Q:QEL_AP:AP:6 -> +0\n"), std::string::npos)
-        << text.str();
+    EXPECT_NE(text.str().find("command root\\WMI:Q:QEL_AP:AP:6 -> +0\n"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find("command root\\WMI:S:QEL_System:System:0:1 -> -read-only property\n"),
               std::string::npos)
         << text.str();

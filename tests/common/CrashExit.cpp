@@ -10,7 +10,6 @@ LONG WINAPI ExitWithExceptionCode(EXCEPTION_POINTERS*)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-const LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter =
-    SetUnhandledExceptionFilter(ExitWithExceptionCode);
+const LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = SetUnhandledExceptionFilter(ExitWithExceptionCode);
 
 } // namespace

@@ -16,8 +16,7 @@ Fn Lookup(HMODULE module, const std::string& name)
 
 } // namespace
 
-FakeDriver::FakeDriver(const std::wstring& path, const char* prefix)
-    : m_module(LoadLibraryW(path.c_str()))
+FakeDriver::FakeDriver(const std::wstring& path, const char* prefix) : m_module(LoadLibraryW(path.c_str()))
 {
     m_configure = Lookup<ConfigureFn>(m_module, std::string(prefix) + "Configure");
     m_getLog = Lookup<ReadFn>(m_module, std::string(prefix) + "GetLog");

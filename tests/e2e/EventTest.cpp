@@ -6,8 +6,7 @@ namespace e2e {
 namespace {
 
 class Event : public KorvaneTest
-{
-};
+{};
 
 TEST_F(Event, Event60WaitsThenQueriesAppliesTheClocksAndSetsApBitZero)
 {

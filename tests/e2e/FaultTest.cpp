@@ -8,8 +8,7 @@ namespace e2e {
 namespace {
 
 class Fault : public KorvaneTest
-{
-};
+{};
 
 TEST_F(Fault, ServiceAbsentAtStartFallsBackThenRecoversWhenItArrives)
 {
@@ -88,8 +87,7 @@ struct DriverFault
 };
 
 class DriverFaults : public KorvaneTest, public ::testing::WithParamInterface<DriverFault>
-{
-};
+{};
 
 TEST_P(DriverFaults, FailedApplyLeavesApBitZeroClear)
 {
@@ -134,8 +132,7 @@ struct BadReply
 };
 
 class MalformedReplies : public KorvaneTest, public ::testing::WithParamInterface<BadReply>
-{
-};
+{};
 
 TEST_P(MalformedReplies, StartUpUsesTheFallbacksAndKeepsRunning)
 {
@@ -167,22 +164,21 @@ TEST_P(MalformedReplies, StartUpUsesTheFallbacksAndKeepsRunning)
 
 const std::string kOversized = "reply " + std::string(900, '7');
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, MalformedReplies,
-    ::testing::Values(
-        // To the capability query (the first command).
-        BadReply{"CapabilityGarbage", {"reply garbage"}, 4, false},
-        BadReply{"CapabilityMinusOne", {"reply -1"}, 5, true},
-        BadReply{"Capability255", {"reply 255"}, 5, true},
-        BadReply{"CapabilityOversized", {kOversized}, 4, false},
-        BadReply{"CapabilityFails", {"fail"}, 4, false},
-        // To the AP read (the second): the apply's fallback 0 with bit 0 set.
-        BadReply{"ApMinusOne", {"pass", "reply -1"}, 1, true},
-        BadReply{"Ap255", {"pass", "reply 255"}, 1, true},
-        BadReply{"ApGarbage", {"pass", "reply \\x01\\xff!"}, 1, true},
-        BadReply{"ApOversized", {"pass", kOversized}, 1, true},
-        BadReply{"ApWithTrailingText", {"pass", "reply 12abc"}, 13, true}),
-    CaseName<BadReply>);
+INSTANTIATE_TEST_SUITE_P(Replies, MalformedReplies,
+                         ::testing::Values(
+                             // To the capability query (the first command).
+                             BadReply{"CapabilityGarbage", {"reply garbage"}, 4, false},
+                             BadReply{"CapabilityMinusOne", {"reply -1"}, 5, true},
+                             BadReply{"Capability255", {"reply 255"}, 5, true},
+                             BadReply{"CapabilityOversized", {kOversized}, 4, false},
+                             BadReply{"CapabilityFails", {"fail"}, 4, false},
+                             // To the AP read (the second): the apply's fallback 0 with bit 0 set.
+                             BadReply{"ApMinusOne", {"pass", "reply -1"}, 1, true},
+                             BadReply{"Ap255", {"pass", "reply 255"}, 1, true},
+                             BadReply{"ApGarbage", {"pass", "reply \\x01\\xff!"}, 1, true},
+                             BadReply{"ApOversized", {"pass", kOversized}, 1, true},
+                             BadReply{"ApWithTrailingText", {"pass", "reply 12abc"}, 13, true}),
+                         CaseName<BadReply>);
 
 } // namespace
 } // namespace e2e

@@ -8,8 +8,7 @@ namespace e2e {
 namespace {
 
 class Instance : public KorvaneTest
-{
-};
+{};
 
 // A second notebook folder on the first one's firmware pipe, so that its
 // firmware commands land in the same log while its driver calls and GPU state
@@ -19,8 +18,7 @@ class SecondInstance
 public:
     SecondInstance(const std::wstring& folder, const drive::Notebook& first)
         : m_notebook(folder, first.Setup(), first.PipeName())
-    {
-    }
+    {}
     ~SecondInstance() { drive::RemoveFolder(m_notebook.Folder()); }
     drive::Notebook& Notebook() { return m_notebook; }
 

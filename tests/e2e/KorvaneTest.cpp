@@ -39,8 +39,8 @@ Commands NvRestoreCalls()
 
 std::string AdlSetCall(int engine, int memory)
 {
-    return "ADL_Display_ODClockConfig_Set 0 iSize=16 iFlags=2 iMemoryClock=" +
-           std::to_string(memory) + " iEngineClock=" + std::to_string(engine) + " -> 0";
+    return "ADL_Display_ODClockConfig_Set 0 iSize=16 iFlags=2 iMemoryClock=" + std::to_string(memory) +
+           " iEngineClock=" + std::to_string(engine) + " -> 0";
 }
 
 Commands StartupCommands(int ap)
@@ -65,8 +65,7 @@ void KorvaneTest::StartNotebook(size_t startupCommands, bool withFirmware)
     notebook = std::make_unique<drive::Notebook>(FolderFor(), setup);
     std::string error;
     ASSERT_TRUE(notebook->Prepare(&error)) << error;
-    if (withFirmware)
-    {
+    if (withFirmware) {
         ASSERT_TRUE(notebook->StartFirmware()) << "the firmware simulator does not start";
     }
     Launch(*notebook, &korvane);
@@ -78,8 +77,7 @@ void KorvaneTest::StartNotebook(size_t startupCommands, bool withFirmware)
             if (!withFirmware)
                 return !notebook->ClockCalls().empty();
             std::vector<std::string> log;
-            return notebook->FirmwareLog(&log) &&
-                   drive::CommandsFrom(log, 0).size() >= startupCommands;
+            return notebook->FirmwareLog(&log) && drive::CommandsFrom(log, 0).size() >= startupCommands;
         },
         kStartTimeoutMs);
     ASSERT_TRUE(started) << "Korvane's start-up does not reach the firmware or the driver";
@@ -95,8 +93,7 @@ void KorvaneTest::TearDown()
 {
     // A test that left Korvane running ends it as a user would, so that its
     // tray icon goes too; killing is the last resort.
-    if (korvane.IsRunning() && main)
-    {
+    if (korvane.IsRunning() && main) {
         PostMessageW(main, WM_CLOSE, 0, 0);
         korvane.WaitForExit(kExitTimeoutMs);
     }

@@ -8,8 +8,7 @@ namespace e2e {
 namespace {
 
 class Menu : public KorvaneTest
-{
-};
+{};
 
 using drive::MenuEntry;
 
@@ -28,8 +27,7 @@ TEST_F(Menu, MenuDisableRestoresAndEnableAppliesAgain)
         {MenuEntry::Enable, 1, NvApplyCalls(), "overclocked"},
         {MenuEntry::Enable, 1, NvApplyCalls(), "overclocked"}, // again, in full
     };
-    for (const Choice& choice : choices)
-    {
+    for (const Choice& choice : choices) {
         SCOPED_TRACE(drive::MenuEntryName(choice.entry));
         HWND menu = OpenMenu();
         ASSERT_NE(menu, nullptr) << "the tray menu does not open";
@@ -48,8 +46,7 @@ TEST_F(Menu, GrayedModeEntriesDoNothingWhileTheFeatureIsUnavailable)
 {
     setup.firmware.system0 = 0;
     ASSERT_NO_FATAL_FAILURE(StartNotebook());
-    for (MenuEntry entry : {MenuEntry::Enable, MenuEntry::Disable})
-    {
+    for (MenuEntry entry : {MenuEntry::Enable, MenuEntry::Disable}) {
         SCOPED_TRACE(drive::MenuEntryName(entry));
         HWND menu = OpenMenu();
         ASSERT_NE(menu, nullptr);
@@ -65,8 +62,8 @@ TEST_F(Menu, GrayedModeEntriesDoNothingWhileTheFeatureIsUnavailable)
 TEST_F(Menu, LeftClicksAndTheRightPressOpenNoMenu)
 {
     ASSERT_NO_FATAL_FAILURE(StartNotebook());
-    for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
-                         WM_MOUSEMOVE, WM_RBUTTONDBLCLK})
+    for (LPARAM mouse :
+         {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_MOUSEMOVE, WM_RBUTTONDBLCLK})
         ASSERT_TRUE(PostMessageW(main, drive::kTrayNotify, 1, mouse));
     // Only the right button's release below may open a menu.
     HWND menu = OpenMenu();
@@ -88,15 +85,14 @@ TEST_F(Menu, MenuAboutShowsTheSameCentredBoxEveryTime)
     ASSERT_NO_FATAL_FAILURE(StartNotebook());
     Mark();
     HWND first = nullptr;
-    for (int round = 0; round < 2; ++round)
-    {
+    for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         HWND menu = OpenMenu();
         ASSERT_NE(menu, nullptr);
         ASSERT_TRUE(drive::ChooseFromMenu(menu, MenuEntry::About));
         HWND about = nullptr;
-        ASSERT_TRUE(drive::WaitUntil([&] { return (about = drive::FindVisibleAbout(korvane.ProcessId())) != nullptr; },
-                                     5000));
+        ASSERT_TRUE(drive::WaitUntil(
+            [&] { return (about = drive::FindVisibleAbout(korvane.ProcessId())) != nullptr; }, 5000));
         if (round == 0)
             first = about;
         EXPECT_EQ(about, first) << "the one modeless About box";
@@ -166,8 +162,7 @@ TEST_F(Menu, OkButtonFollowsTheOverclockRadioButton)
         {BST_UNCHECKED, BST_UNCHECKED, 0, "default"},
         {BST_CHECKED, BST_UNCHECKED, 1, "overclocked"},
     };
-    for (const Radios& c : cases)
-    {
+    for (const Radios& c : cases) {
         SCOPED_TRACE(c.mode);
         DWORD_PTR result = 0;
         ASSERT_TRUE(SendMessageTimeoutW(overclock, BM_SETCHECK, c.overclock, 0, SMTO_NORMAL, 5000, &result));

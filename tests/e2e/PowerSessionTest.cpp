@@ -5,8 +5,7 @@ namespace e2e {
 namespace {
 
 class PowerSession : public KorvaneTest
-{
-};
+{};
 
 constexpr WPARAM kApmSuspend = 4;
 constexpr WPARAM kApmResumeSuspend = 7;
@@ -19,8 +18,7 @@ TEST_F(PowerSession, ResumeWaitsThenRestoresDefaultsAndGraysTheModeEntries)
     ASSERT_EQ(notebook->ClockMode(), "overclocked");
 
     // Broadcasts other than the user's resume change nothing.
-    for (WPARAM type : {kApmSuspend, kApmPowerStatusChange, kApmResumeAutomatic})
-    {
+    for (WPARAM type : {kApmSuspend, kApmPowerStatusChange, kApmResumeAutomatic}) {
         Mark();
         LRESULT result = -1;
         ASSERT_TRUE(drive::SendPowerBroadcast(main, type, 0, &result));
@@ -70,8 +68,7 @@ TEST_F(PowerSession, SessionChangesGateTheClockOperations)
         {6, false}, // WTS_SESSION_LOGOFF
         {5, true},  // WTS_SESSION_LOGON
     };
-    for (const Change& change : changes)
-    {
+    for (const Change& change : changes) {
         SCOPED_TRACE(change.code);
         Mark();
         ASSERT_TRUE(drive::SendSessionChange(main, change.code));

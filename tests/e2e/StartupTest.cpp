@@ -10,8 +10,7 @@ namespace e2e {
 namespace {
 
 class Startup : public KorvaneTest
-{
-};
+{};
 
 struct StartCase
 {
@@ -23,8 +22,7 @@ struct StartCase
 };
 
 class StartupNvidia : public KorvaneTest, public ::testing::WithParamInterface<StartCase>
-{
-};
+{};
 
 TEST_P(StartupNvidia, QueriesTheFeatureThenSetsTheClocksAndTheApBit)
 {
@@ -46,13 +44,12 @@ TEST_P(StartupNvidia, QueriesTheFeatureThenSetsTheClocksAndTheApBit)
     EXPECT_EQ(notebook->ClockMode(), "default");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, StartupNvidia,
-    ::testing::Values(StartCase{"Available", 2, 0, 1, true},
-                      StartCase{"AvailableKeepsOtherApBits", 3, 6, 7, true},
-                      StartCase{"Unavailable", 0, 7, 6, false},
-                      StartCase{"OnlyForcedBitSet", 4, 0x1FF, 0xFE, false}),
-    CaseName<StartCase>);
+INSTANTIATE_TEST_SUITE_P(States, StartupNvidia,
+                         ::testing::Values(StartCase{"Available", 2, 0, 1, true},
+                                           StartCase{"AvailableKeepsOtherApBits", 3, 6, 7, true},
+                                           StartCase{"Unavailable", 0, 7, 6, false},
+                                           StartCase{"OnlyForcedBitSet", 4, 0x1FF, 0xFE, false}),
+                         CaseName<StartCase>);
 
 TEST_F(Startup, AmdStartAppliesTheMaximumClocksThroughAdl)
 {
@@ -129,7 +126,10 @@ TEST_F(Startup, AnIncompleteAdlShowsItsMessageWithTheIconThenEndsWithStatusOne)
     ASSERT_NO_FATAL_FAILURE(Launch(*notebook, &korvane));
     HWND box = nullptr;
     ASSERT_TRUE(drive::WaitUntil(
-        [&] { return (box = drive::FindProcessWindow(korvane.ProcessId(), L"#32770", L"QEL Korvane", true)) != nullptr; },
+        [&] {
+            return (box = drive::FindProcessWindow(korvane.ProcessId(), L"#32770", L"QEL Korvane", true)) !=
+                   nullptr;
+        },
         20000))
         << "no message box captioned \"QEL Korvane\"";
     std::vector<std::wstring> texts = ChildTexts(box);

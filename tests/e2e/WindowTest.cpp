@@ -10,8 +10,7 @@ namespace e2e {
 namespace {
 
 class Window : public KorvaneTest
-{
-};
+{};
 
 TEST_F(Window, MainWindowStaysHiddenWhateverAsksToShowIt)
 {
@@ -28,8 +27,7 @@ TEST_F(Window, MainWindowStaysHiddenWhateverAsksToShowIt)
         {"SetWindowPos SWP_SHOWWINDOW",
          [&] { SetWindowPos(main, HWND_TOP, 10, 10, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW); }},
     };
-    for (const Request& request : requests)
-    {
+    for (const Request& request : requests) {
         SCOPED_TRACE(request.name);
         request.ask();
         ASSERT_TRUE(drive::Settle(main));
@@ -85,14 +83,13 @@ TEST_F(Window, SystemCommandAboutOpensAModalAboutBox)
 {
     ASSERT_NO_FATAL_FAILURE(StartNotebook());
     // The low four bits of a system command are the system's own.
-    for (WPARAM command : {WPARAM{drive::kSysCommandAbout}, WPARAM{drive::kSysCommandAbout + 15}})
-    {
+    for (WPARAM command : {WPARAM{drive::kSysCommandAbout}, WPARAM{drive::kSysCommandAbout + 15}}) {
         SCOPED_TRACE(command);
         Mark();
         ASSERT_TRUE(PostMessageW(main, WM_SYSCOMMAND, command, 0));
         HWND about = nullptr;
-        ASSERT_TRUE(drive::WaitUntil([&] { return (about = drive::FindVisibleAbout(korvane.ProcessId())) != nullptr; },
-                                     5000))
+        ASSERT_TRUE(drive::WaitUntil(
+            [&] { return (about = drive::FindVisibleAbout(korvane.ProcessId())) != nullptr; }, 5000))
             << "no About box";
         EXPECT_FALSE(IsWindowVisible(main));
         PostMessageW(about, WM_COMMAND, IDOK, 0);

@@ -58,16 +58,15 @@ public:
 private:
     static int Call(const char* request, int requestSize, char* reply, int replySize)
     {
-        Calls().push_back({std::string(request, requestSize > 0 && requestSize <= 4096
-                                                    ? static_cast<size_t>(requestSize)
-                                                    : 0),
-                           requestSize, replySize});
+        Calls().push_back(
+            {std::string(request,
+                         requestSize > 0 && requestSize <= 4096 ? static_cast<size_t>(requestSize) : 0),
+             requestSize, replySize});
         if (Answers().empty())
             return 0;
         FakeAnswer answer = Answers().front();
         Answers().pop_front();
-        size_t n = answer.reply.size() < static_cast<size_t>(replySize) ? answer.reply.size()
-                                                                        : replySize;
+        size_t n = answer.reply.size() < static_cast<size_t>(replySize) ? answer.reply.size() : replySize;
         answer.reply.copy(reply, n);
         if (answer.terminated && n < static_cast<size_t>(replySize))
             reply[n] = '\0';

@@ -52,16 +52,14 @@ TEST_F(PipeProtocol, SendsEachCommandZeroPaddedWithSizes80And800)
         {"write 254", [] { WriteAPState(254); }, {kSetAP + "254", kQueryAP}},
         {"write 0", [] { WriteAPState(0); }, {kSetAP + "0", kQueryAP}},
     };
-    for (const CommandCase& c : cases)
-    {
+    for (const CommandCase& c : cases) {
         SCOPED_TRACE(c.name);
         FakePipeScope::Calls().clear();
         FakePipeScope::Answers() = {Ok("7"), Ok("7")};
         c.operation();
         const auto& calls = FakePipeScope::Calls();
         ASSERT_EQ(calls.size(), c.commands.size());
-        for (size_t i = 0; i < calls.size(); ++i)
-        {
+        for (size_t i = 0; i < calls.size(); ++i) {
             EXPECT_EQ(calls[i].requestSize, 80);
             EXPECT_EQ(calls[i].replySize, 800);
             EXPECT_EQ(calls[i].request, Padded(c.commands[i]));
@@ -109,8 +107,7 @@ TEST_F(PipeProtocol, ReadAPStateParsesReplyLikeAtoiWithFallbackForMinusOneAnd255
         {"-2147483649", 1, INT_MIN},
         {"-99999999999999999999999", 1, INT_MIN},
     };
-    for (const ReadCase& c : cases)
-    {
+    for (const ReadCase& c : cases) {
         SCOPED_TRACE(std::string("reply \"") + c.reply + "\"");
         FakePipeScope::Answers() = {Ok(c.reply)};
         EXPECT_EQ(ReadAPState(c.fallback), c.expected);
@@ -119,8 +116,7 @@ TEST_F(PipeProtocol, ReadAPStateParsesReplyLikeAtoiWithFallbackForMinusOneAnd255
 
 TEST_F(PipeProtocol, ReadAPStateFailedCallGivesFallback)
 {
-    for (int fallback : {0, 1, -5})
-    {
+    for (int fallback : {0, 1, -5}) {
         FakePipeScope::Answers() = {Failed()};
         EXPECT_EQ(ReadAPState(fallback), fallback);
     }
@@ -155,13 +151,12 @@ struct FlagCase
 TEST_F(PipeProtocol, QuerySystemFlagTestsMaskAgainstParsedValue)
 {
     const FlagCase cases[] = {
-        {"3", 0, 2, true},   {"3", 0, 4, false},  {"2", 0, 2, true},  {"4", 0, 4, true},
-        {"6", 1, 1, false},  {"1", 1, 1, true},   {"0", 0, 2, false}, {"-1", 0, 2, true},
-        {"-1", 1, 1, true},  {"-1", 0, 4, true},  {"255", 0, 4, true}, {"abc", 0, 2, false},
+        {"3", 0, 2, true},    {"3", 0, 4, false},   {"2", 0, 2, true},   {"4", 0, 4, true},
+        {"6", 1, 1, false},   {"1", 1, 1, true},    {"0", 0, 2, false},  {"-1", 0, 2, true},
+        {"-1", 1, 1, true},   {"-1", 0, 4, true},   {"255", 0, 4, true}, {"abc", 0, 2, false},
         {"abc", 1, 1, false}, {"  2x", 0, 2, true}, {"", 0, 4, false},
     };
-    for (const FlagCase& c : cases)
-    {
+    for (const FlagCase& c : cases) {
         SCOPED_TRACE(std::string("reply \"") + c.reply + "\" mask " + std::to_string(c.mask));
         FakePipeScope::Calls().clear();
         FakePipeScope::Answers() = {Ok(c.reply)};
@@ -203,8 +198,7 @@ TEST_F(PipeProtocol, WriteAPStateSendsDecimalValueThenVerifiesByReadBack)
         {INT_MIN, "-2147483648", Ok("-2147483648"), true},
         {-1000000000, "-1000000000", Ok("-1000000000"), true},
     };
-    for (const WriteCase& c : cases)
-    {
+    for (const WriteCase& c : cases) {
         SCOPED_TRACE(c.text);
         FakePipeScope::Calls().clear();
         FakePipeScope::Answers() = {Ok("0"), c.readBack};
@@ -218,8 +212,7 @@ TEST_F(PipeProtocol, WriteAPStateSendsDecimalValueThenVerifiesByReadBack)
 
 TEST_F(PipeProtocol, WriteAPStateFailedSetIsFalseWithoutReadBack)
 {
-    for (int value : {0, 1, 255})
-    {
+    for (int value : {0, 1, 255}) {
         FakePipeScope::Calls().clear();
         FakePipeScope::Answers() = {{0, "", true}, Ok(std::to_string(value))};
         EXPECT_FALSE(WriteAPState(value));
@@ -242,8 +235,7 @@ TEST_F(PipeProtocol, UnterminatedFullReplyIsReadWithinItsBuffer)
         {"797 spaces, -12", std::string(797, ' ') + "-12", -12},
         {"799 spaces, sign", std::string(799, ' ') + "-", 0},
     };
-    for (const UnterminatedCase& c : cases)
-    {
+    for (const UnterminatedCase& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(c.reply.size(), 800u);
         FakePipeScope::Answers() = {{1, c.reply, false}};

@@ -19,8 +19,8 @@ public:
         SYSTEM_INFO si{};
         GetSystemInfo(&si);
         m_page = si.dwPageSize;
-        m_base = static_cast<char*>(
-            VirtualAlloc(nullptr, 2 * m_page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        m_base =
+            static_cast<char*>(VirtualAlloc(nullptr, 2 * m_page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         DWORD old = 0;
         if (m_base)
             VirtualProtect(m_base + m_page, m_page, PAGE_NOACCESS, &old);
@@ -59,16 +59,12 @@ TEST(ReplyParser, StopsAtTheEndOfUnterminatedReply)
     GuardedBuffer guard;
     ASSERT_TRUE(guard.Valid());
     const ParseCase cases[] = {
-        {std::string(800, '7'), INT_MAX},
-        {"-" + std::string(799, '7'), INT_MIN},
-        {std::string(798, ' ') + "42", 42},
-        {std::string(800, ' '), 0},
-        {std::string(799, ' ') + "+", 0},
-        {"12", 12},
+        {std::string(800, '7'), INT_MAX},   {"-" + std::string(799, '7'), INT_MIN},
+        {std::string(798, ' ') + "42", 42}, {std::string(800, ' '), 0},
+        {std::string(799, ' ') + "+", 0},   {"12", 12},
         {"-2147483648", INT_MIN},
     };
-    for (const ParseCase& c : cases)
-    {
+    for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.bytes.substr(c.bytes.size() > 12 ? c.bytes.size() - 12 : 0));
         EXPECT_EQ(ParseReplyInt(guard.Place(c.bytes), c.bytes.size()), c.expected);
     }

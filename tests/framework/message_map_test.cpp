@@ -13,7 +13,11 @@ class BaseWnd : public CWnd
 {
 public:
     std::vector<int> calls;
-    LRESULT OnUser(WPARAM, LPARAM) { calls.push_back(1); return 11; }
+    LRESULT OnUser(WPARAM, LPARAM)
+    {
+        calls.push_back(1);
+        return 11;
+    }
     void OnBaseCommand() { calls.push_back(2); }
 
 protected:
@@ -34,7 +38,11 @@ public:
         calls.push_back(3);
         return static_cast<LRESULT>(wParam + lParam);
     }
-    LRESULT OnCustom(WPARAM, LPARAM) { calls.push_back(4); return 44; }
+    LRESULT OnCustom(WPARAM, LPARAM)
+    {
+        calls.push_back(4);
+        return 44;
+    }
     void OnDerivedCommand() { calls.push_back(5); }
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
     {
@@ -59,8 +67,8 @@ struct WindowFixture : ::testing::Test
     DerivedWnd wnd;
     void SetUp() override
     {
-        HWND hwnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                      nullptr, nullptr);
+        HWND hwnd =
+            ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd, nullptr);
         ASSERT_TRUE(wnd.SubclassWindow(hwnd));
     }
@@ -111,8 +119,8 @@ TEST_F(WindowFixture, DestroyDetachesTheObject)
 
 TEST(WindowSubclass, SecondObjectCannotTakeAnAttachedWindow)
 {
-    HWND hwnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND hwnd =
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     CWnd first, second;
     EXPECT_TRUE(first.SubclassWindow(hwnd));
     EXPECT_FALSE(second.SubclassWindow(hwnd));

@@ -97,8 +97,7 @@ void PrintTo(const InitCase& c, std::ostream* os)
 }
 
 class AdlInit : public AdlFixture<::testing::TestWithParam<InitCase>>
-{
-};
+{};
 
 TEST_P(AdlInit, ResultWarningsAndCalls)
 {
@@ -140,23 +139,36 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         InitCase{"Atiadlxx", {kFakeAtiadlxx}, "", true, {}, {kCreateOk, kAllocOk, kInfoOk}},
         InitCase{"FallsBackToAtiadlxy", {kFakeAtiadlxy}, "", true, {}, {kCreateOk, kAllocOk, kInfoOk}},
-        InitCase{"PrefersAtiadlxx", {kFakeAtiadlxx, kFakeAtiadlxy}, "", true, {}, {kCreateOk, kAllocOk, kInfoOk}},
+        InitCase{
+            "PrefersAtiadlxx", {kFakeAtiadlxx, kFakeAtiadlxy}, "", true, {}, {kCreateOk, kAllocOk, kInfoOk}},
         InitCase{"NoLibrary", {}, "", false, {}, {}},
-        InitCase{"CreateFails", {kFakeAtiadlxx}, "status ADL_Main_Control_Create -1", false, {kInitError},
+        InitCase{"CreateFails",
+                 {kFakeAtiadlxx},
+                 "status ADL_Main_Control_Create -1",
+                 false,
+                 {kInitError},
                  {"ADL_Main_Control_Create callback=set 1 -> -1"}},
-        InitCase{"InformationFails", {kFakeAtiadlxx}, "status ADL_Display_ODClockInfo_Get -8", false,
-                 {kInitError}, {kCreateOk, kAllocOk, "ADL_Display_ODClockInfo_Get 0 iSize=56 -> -8"}},
-        InitCase{"CallbackAllocatesLargeBlocks", {kFakeAtiadlxx}, "alloc 100000", true, {},
+        InitCase{"InformationFails",
+                 {kFakeAtiadlxx},
+                 "status ADL_Display_ODClockInfo_Get -8",
+                 false,
+                 {kInitError},
+                 {kCreateOk, kAllocOk, "ADL_Display_ODClockInfo_Get 0 iSize=56 -> -8"}},
+        InitCase{"CallbackAllocatesLargeBlocks",
+                 {kFakeAtiadlxx},
+                 "alloc 100000",
+                 true,
+                 {},
                  {kCreateOk, "AdlAllocCallback 100000 -> ok", kInfoOk}}),
     [](const ::testing::TestParamInfo<InitCase>& row) { return std::string(row.param.name); });
 
 class AdlMissingFunction : public AdlFixture<::testing::TestWithParam<const char*>>
-{
-};
+{};
 
 TEST_P(AdlMissingFunction, OneWarningAndNothingCalled)
 {
-    UseDrivers(std::vector<std::pair<std::wstring, std::wstring>>{{AdlFolderWithout(GetParam()), L"atiadlxx.dll"}});
+    UseDrivers(
+        std::vector<std::pair<std::wstring, std::wstring>>{{AdlFolderWithout(GetParam()), L"atiadlxx.dll"}});
     FakeDriver& fake = FakeAdl(L"atiadlxx.dll");
     ASSERT_EQ(fake.Configure(""), 0);
 
@@ -170,11 +182,12 @@ TEST_P(AdlMissingFunction, OneWarningAndNothingCalled)
 }
 
 INSTANTIATE_TEST_SUITE_P(Functions, AdlMissingFunction, ::testing::ValuesIn(kAdlFunctions),
-                         [](const ::testing::TestParamInfo<const char*>& row) { return std::string(row.param); });
+                         [](const ::testing::TestParamInfo<const char*>& row) {
+                             return std::string(row.param);
+                         });
 
 class AdlInformation : public AdlFixture<::testing::Test>
-{
-};
+{};
 
 TEST_F(AdlInformation, RecordHoldsWhatTheDriverReported)
 {
@@ -188,11 +201,11 @@ TEST_F(AdlInformation, RecordHoldsWhatTheDriverReported)
     EXPECT_EQ(m_info.iFlags, 9);
     const ADLODClockSetting memory = m_info.sMemoryClock;
     const ADLODClockSetting engine = m_info.sEngineClock;
-    EXPECT_EQ((std::vector<int>{memory.iDefaultClock, memory.iCurrentClock, memory.iMaxClock, memory.iMinClock,
-                                memory.iRequestedClock, memory.iStepClock}),
+    EXPECT_EQ((std::vector<int>{memory.iDefaultClock, memory.iCurrentClock, memory.iMaxClock,
+                                memory.iMinClock, memory.iRequestedClock, memory.iStepClock}),
               (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ((std::vector<int>{engine.iDefaultClock, engine.iCurrentClock, engine.iMaxClock, engine.iMinClock,
-                                engine.iRequestedClock, engine.iStepClock}),
+    EXPECT_EQ((std::vector<int>{engine.iDefaultClock, engine.iCurrentClock, engine.iMaxClock,
+                                engine.iMinClock, engine.iRequestedClock, engine.iStepClock}),
               (std::vector<int>{11, 12, 13, 14, 15, 16}));
 }
 

@@ -21,8 +21,7 @@ void PrintTo(const GateCase& c, std::ostream* os)
 }
 
 class ClockGateChoice : public ClockFixture<::testing::TestWithParam<std::tuple<GateCase, Operation>>>
-{
-};
+{};
 
 TEST_P(ClockGateChoice, OnlyTheChosenBackendAndThePipeAreUsed)
 {

@@ -29,10 +29,11 @@ std::vector<std::string> ExpectedTimeline(Backend backend, Operation operation, 
     const std::vector<std::string> writeAp = {Pipe(ApSet(written)), Pipe(kApQuery)};
     std::vector<std::string> clocks;
     if (backend == Backend::Nvidia && operation == Operation::Apply)
-        clocks = {"NvClockModeA 0x4E500000 1 -> " + std::to_string(failure), "NvClockModeB 0x4E500000 1 0 -> 0",
-                  "NvClockModeC 0x4E500000 0 -> 0"};
+        clocks = {"NvClockModeA 0x4E500000 1 -> " + std::to_string(failure),
+                  "NvClockModeB 0x4E500000 1 0 -> 0", "NvClockModeC 0x4E500000 0 -> 0"};
     else if (backend == Backend::Nvidia)
-        clocks = {"NvClockModeA 0x4E500000 0 -> " + std::to_string(failure), "NvClockModeC 0x4E500000 1 -> 0"};
+        clocks = {"NvClockModeA 0x4E500000 0 -> " + std::to_string(failure),
+                  "NvClockModeC 0x4E500000 1 -> 0"};
     else if (operation == Operation::Apply)
         clocks = {AdlSetLine(1010, 760, failure)};
     else
@@ -91,15 +92,15 @@ const TruthRow kTruthTable[] = {
 };
 
 class ClockTruthTable : public ClockFixture<::testing::TestWithParam<std::tuple<Backend, TruthRow>>>
-{
-};
+{};
 
 TEST_P(ClockTruthTable, DriverCallsAndApCommandsInOrder)
 {
     const Backend backend = std::get<0>(GetParam());
     const TruthRow& row = std::get<1>(GetParam());
     const bool nvidia = backend == Backend::Nvidia;
-    const std::string failure = row.backendOk ? "" : (nvidia ? "status NvClockModeA -1" : "status ADL_Display_ODClockConfig_Set -1");
+    const std::string failure =
+        row.backendOk ? "" : (nvidia ? "status NvClockModeA -1" : "status ADL_Display_ODClockConfig_Set -1");
     StartBackends(nvidia ? failure : "", nvidia ? kAdlConfig : std::string(kAdlConfig) + failure);
     StartFirmware(row.apReply, backend);
 
@@ -109,13 +110,14 @@ TEST_P(ClockTruthTable, DriverCallsAndApCommandsInOrder)
     EXPECT_TRUE(CallsSinceStart(nvidia ? Backend::Amd : Backend::Nvidia).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ClockTruthTable,
-    ::testing::Combine(::testing::Values(Backend::Nvidia, Backend::Amd), ::testing::ValuesIn(kTruthTable)),
-    [](const ::testing::TestParamInfo<std::tuple<Backend, TruthRow>>& row) {
-        return std::string(std::get<0>(row.param) == Backend::Nvidia ? "Nvidia_" : "Amd_") +
-               std::get<1>(row.param).name;
-    });
+INSTANTIATE_TEST_SUITE_P(Rows, ClockTruthTable,
+                         ::testing::Combine(::testing::Values(Backend::Nvidia, Backend::Amd),
+                                            ::testing::ValuesIn(kTruthTable)),
+                         [](const ::testing::TestParamInfo<std::tuple<Backend, TruthRow>>& row) {
+                             return std::string(std::get<0>(row.param) == Backend::Nvidia ? "Nvidia_"
+                                                                                          : "Amd_") +
+                                    std::get<1>(row.param).name;
+                         });
 
 // Any one NVIDIA entry point failing or missing fails the whole change, and
 // the others are still called.
@@ -133,8 +135,7 @@ void PrintTo(const NvidiaFailure& c, std::ostream* os)
 }
 
 class NvidiaPartialFailure : public ClockFixture<::testing::TestWithParam<NvidiaFailure>>
-{
-};
+{};
 
 TEST_P(NvidiaPartialFailure, AllEntryPointsCalledAndApUnchanged)
 {
@@ -157,29 +158,41 @@ TEST_P(NvidiaPartialFailure, AllEntryPointsCalledAndApUnchanged)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NvidiaPartialFailure,
-    ::testing::Values(
-        NvidiaFailure{"ApplyFirstFails", "status NvClockModeA -1", Operation::Apply,
-                      {"NvClockModeA 0x4E500000 1 -> -1", "NvClockModeB 0x4E500000 1 0 -> 0",
-                       "NvClockModeC 0x4E500000 0 -> 0"}},
-        NvidiaFailure{"ApplySecondFails", "status NvClockModeB -104", Operation::Apply,
-                      {"NvClockModeA 0x4E500000 1 -> 0", "NvClockModeB 0x4E500000 1 0 -> -104",
-                       "NvClockModeC 0x4E500000 0 -> 0"}},
-        NvidiaFailure{"ApplyThirdFails", "status NvClockModeC -1", Operation::Apply,
-                      {"NvClockModeA 0x4E500000 1 -> 0", "NvClockModeB 0x4E500000 1 0 -> 0",
-                       "NvClockModeC 0x4E500000 0 -> -1"}},
-        NvidiaFailure{"ApplySecondMissing", "missing NvClockModeB", Operation::Apply,
-                      {"NvClockModeA 0x4E500000 1 -> 0", "NvClockModeC 0x4E500000 0 -> 0"}},
-        NvidiaFailure{"RestoreFirstFails", "status NvClockModeA -1", Operation::Restore,
-                      {"NvClockModeA 0x4E500000 0 -> -1", "NvClockModeC 0x4E500000 1 -> 0"}},
-        NvidiaFailure{"RestoreSecondFails", "status NvClockModeC -1", Operation::Restore,
-                      {"NvClockModeA 0x4E500000 0 -> 0", "NvClockModeC 0x4E500000 1 -> -1"}},
-        NvidiaFailure{"RestoreFirstMissing", "missing NvClockModeA", Operation::Restore,
-                      {"NvClockModeC 0x4E500000 1 -> 0"}}),
+    ::testing::Values(NvidiaFailure{"ApplyFirstFails",
+                                    "status NvClockModeA -1",
+                                    Operation::Apply,
+                                    {"NvClockModeA 0x4E500000 1 -> -1", "NvClockModeB 0x4E500000 1 0 -> 0",
+                                     "NvClockModeC 0x4E500000 0 -> 0"}},
+                      NvidiaFailure{"ApplySecondFails",
+                                    "status NvClockModeB -104",
+                                    Operation::Apply,
+                                    {"NvClockModeA 0x4E500000 1 -> 0", "NvClockModeB 0x4E500000 1 0 -> -104",
+                                     "NvClockModeC 0x4E500000 0 -> 0"}},
+                      NvidiaFailure{"ApplyThirdFails",
+                                    "status NvClockModeC -1",
+                                    Operation::Apply,
+                                    {"NvClockModeA 0x4E500000 1 -> 0", "NvClockModeB 0x4E500000 1 0 -> 0",
+                                     "NvClockModeC 0x4E500000 0 -> -1"}},
+                      NvidiaFailure{"ApplySecondMissing",
+                                    "missing NvClockModeB",
+                                    Operation::Apply,
+                                    {"NvClockModeA 0x4E500000 1 -> 0", "NvClockModeC 0x4E500000 0 -> 0"}},
+                      NvidiaFailure{"RestoreFirstFails",
+                                    "status NvClockModeA -1",
+                                    Operation::Restore,
+                                    {"NvClockModeA 0x4E500000 0 -> -1", "NvClockModeC 0x4E500000 1 -> 0"}},
+                      NvidiaFailure{"RestoreSecondFails",
+                                    "status NvClockModeC -1",
+                                    Operation::Restore,
+                                    {"NvClockModeA 0x4E500000 0 -> 0", "NvClockModeC 0x4E500000 1 -> -1"}},
+                      NvidiaFailure{"RestoreFirstMissing",
+                                    "missing NvClockModeA",
+                                    Operation::Restore,
+                                    {"NvClockModeC 0x4E500000 1 -> 0"}}),
     [](const ::testing::TestParamInfo<NvidiaFailure>& row) { return std::string(row.param.name); });
 
 class ClockSequence : public ClockFixture<>
-{
-};
+{};
 
 TEST_F(ClockSequence, AfterWriting255EveryReadGivesItsFallback)
 {
@@ -190,7 +203,8 @@ TEST_F(ClockSequence, AfterWriting255EveryReadGivesItsFallback)
     gpu::RestoreDefaultClocks(Gate(true, false));
 
     const std::vector<std::string> commands = m_firmware->CommandTexts();
-    EXPECT_EQ(commands, (std::vector<std::string>{kApQuery, ApSet(255), kApQuery, kApQuery, ApSet(0), kApQuery}));
+    EXPECT_EQ(commands,
+              (std::vector<std::string>{kApQuery, ApSet(255), kApQuery, kApQuery, ApSet(0), kApQuery}));
 }
 
 TEST_F(ClockSequence, SimulatedNvidiaClocksFollowTheModes)

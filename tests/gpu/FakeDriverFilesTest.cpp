@@ -30,7 +30,8 @@ private:
 
 bool WriteText(const std::wstring& path, const std::string& text)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -60,8 +61,7 @@ std::vector<std::string> ReadLines(const std::wstring& path)
 }
 
 class FakeDriverFiles : public DriverScenario<>
-{
-};
+{};
 
 TEST_F(FakeDriverFiles, NvapiConfigurationFromFileAndLogAndStateInFiles)
 {
@@ -83,7 +83,8 @@ TEST_F(FakeDriverFiles, NvapiConfigurationFromFileAndLogAndStateInFiles)
     EXPECT_EQ(logFile.front(), "config error at line 4");
     EXPECT_EQ(logFile.back(), "NvClockModeC 0x4E500000 0 -> -1");
     EXPECT_EQ(FakeNvapi().Log(), logFile);
-    EXPECT_EQ(ReadLines(folder.FileInside(L"state.txt")), (std::vector<std::string>{"vendor=nvidia mode=mixed"}));
+    EXPECT_EQ(ReadLines(folder.FileInside(L"state.txt")),
+              (std::vector<std::string>{"vendor=nvidia mode=mixed"}));
     EXPECT_EQ(firmware.CommandTexts().at(1), ApSet(0));
 }
 
@@ -101,15 +102,18 @@ TEST_F(FakeDriverFiles, AdlConfigurationFromFileAndLogAndStateInFiles)
     ADLAdapterODClockInfo info{};
 
     ASSERT_TRUE(gpu::InitAdlBackend(nullptr, &hAdl, &info));
-    EXPECT_EQ(ReadLines(folder.FileInside(L"state.txt")), (std::vector<std::string>{"vendor=amd engine=500 memory=700"}));
+    EXPECT_EQ(ReadLines(folder.FileInside(L"state.txt")),
+              (std::vector<std::string>{"vendor=amd engine=500 memory=700"}));
     gpu::ApplyOverclockAmd(info);
 
-    EXPECT_EQ(ReadLines(folder.FileInside(L"adl.log")),
-              (std::vector<std::string>{"ADL_Main_Control_Create callback=set 1 -> 0", "AdlAllocCallback 64 -> ok",
-                                        "ADL_Display_ODClockInfo_Get 0 iSize=56 -> 0",
-                                        "ADL_Display_ODClockConfig_Set 0 iSize=16 iFlags=1 iMemoryClock=1200 "
-                                        "iEngineClock=900 -> 0"}));
-    EXPECT_EQ(ReadLines(folder.FileInside(L"state.txt")), (std::vector<std::string>{"vendor=amd engine=900 memory=1200"}));
+    EXPECT_EQ(
+        ReadLines(folder.FileInside(L"adl.log")),
+        (std::vector<std::string>{"ADL_Main_Control_Create callback=set 1 -> 0", "AdlAllocCallback 64 -> ok",
+                                  "ADL_Display_ODClockInfo_Get 0 iSize=56 -> 0",
+                                  "ADL_Display_ODClockConfig_Set 0 iSize=16 iFlags=1 iMemoryClock=1200 "
+                                  "iEngineClock=900 -> 0"}));
+    EXPECT_EQ(ReadLines(folder.FileInside(L"state.txt")),
+              (std::vector<std::string>{"vendor=amd engine=900 memory=1200"}));
 }
 
 TEST_F(FakeDriverFiles, RejectedConfigurationLinesAreReportedByNumber)

@@ -27,7 +27,8 @@ gpu::NvU32 g_count;
 gpu::NvDisplayHandle g_display;
 
 const EntryCase kEntryCases[] = {
-    {"NvEnumDisplay", "0x20DE9260", [] { return gpu::NvEnumDisplay(5, &g_display); }, "NvEnumDisplay 5 -> -104"},
+    {"NvEnumDisplay", "0x20DE9260", [] { return gpu::NvEnumDisplay(5, &g_display); },
+     "NvEnumDisplay 5 -> -104"},
     {"NvAPI_EnumPhysicalGPUs", "0xE5AC921F", [] { return gpu::NvAPI_EnumPhysicalGPUs(g_handles, &g_count); },
      "NvAPI_EnumPhysicalGPUs -> -104"},
     {"NvAPI_EnumLogicalGPUs", "0x48B3EA59", [] { return gpu::NvAPI_EnumLogicalGPUs(g_logical, &g_count); },
@@ -41,8 +42,7 @@ const EntryCase kEntryCases[] = {
 };
 
 class NvapiEntry : public NvapiFixture<::testing::TestWithParam<EntryCase>>
-{
-};
+{};
 
 TEST_P(NvapiEntry, MissingEntryIsAskedForOnceAndAlwaysGivesNoImplementation)
 {
@@ -64,8 +64,9 @@ TEST_P(NvapiEntry, PresentEntryIsResolvedOnceAndPassesItsStatusThrough)
     EXPECT_EQ(c.call(), -104);
     EXPECT_EQ(c.call(), -104);
 
-    EXPECT_EQ(CallsSinceLoad(), (std::vector<std::string>{std::string("nvapi_QueryInterface ") + c.id + " -> found",
-                                                          c.callLine, c.callLine}));
+    EXPECT_EQ(CallsSinceLoad(),
+              (std::vector<std::string>{std::string("nvapi_QueryInterface ") + c.id + " -> found", c.callLine,
+                                        c.callLine}));
 }
 
 TEST_P(NvapiEntry, WithoutLoadedLibraryGivesNoImplementation)
@@ -79,11 +80,12 @@ TEST_P(NvapiEntry, WithoutLoadedLibraryGivesNoImplementation)
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, NvapiEntry, ::testing::ValuesIn(kEntryCases),
-                         [](const ::testing::TestParamInfo<EntryCase>& row) { return std::string(row.param.name); });
+                         [](const ::testing::TestParamInfo<EntryCase>& row) {
+                             return std::string(row.param.name);
+                         });
 
 class NvapiEntryArguments : public NvapiFixture<>
-{
-};
+{};
 
 TEST_F(NvapiEntryArguments, ClockEntriesReceiveHandleAndValues)
 {
@@ -94,9 +96,10 @@ TEST_F(NvapiEntryArguments, ClockEntriesReceiveHandleAndValues)
     EXPECT_EQ(gpu::NvClockModeC(FakeGpu(0), 1), gpu::NVAPI_OK);
     EXPECT_EQ(gpu::NvClockModeC(FakeGpu(9), 1), -101); // not a GPU the driver knows
 
-    EXPECT_EQ(Without(CallsSinceLoad(), "nvapi_QueryInterface"),
-              (std::vector<std::string>{"NvClockModeA 0x4E500001 0 -> 0", "NvClockModeB 0x4E500001 7 -2 -> 0",
-                                        "NvClockModeC 0x4E500000 1 -> 0", "NvClockModeC 0x4E500009 1 -> -101"}));
+    EXPECT_EQ(
+        Without(CallsSinceLoad(), "nvapi_QueryInterface"),
+        (std::vector<std::string>{"NvClockModeA 0x4E500001 0 -> 0", "NvClockModeB 0x4E500001 7 -2 -> 0",
+                                  "NvClockModeC 0x4E500000 1 -> 0", "NvClockModeC 0x4E500009 1 -> -101"}));
 }
 
 } // namespace

@@ -23,8 +23,7 @@ void PrintTo(const EnumerationCase& c, std::ostream* os)
 }
 
 class NvidiaEnumeration : public NvapiFixture<::testing::TestWithParam<EnumerationCase>>
-{
-};
+{};
 
 TEST_P(NvidiaEnumeration, ResultAndDriverCalls)
 {
@@ -39,24 +38,31 @@ TEST_P(NvidiaEnumeration, ResultAndDriverCalls)
 INSTANTIATE_TEST_SUITE_P(
     Cases, NvidiaEnumeration,
     ::testing::Values(
-        EnumerationCase{"TwoDisplays", "displays 2", true,
+        EnumerationCase{"TwoDisplays",
+                        "displays 2",
+                        true,
                         {"NvEnumDisplay 0 -> 0", "NvEnumDisplay 1 -> 0", "NvEnumDisplay 2 -> -7", kPhysicalOk,
                          kLogicalOk}},
         EnumerationCase{"NoDisplays", "displays 0", true, {"NvEnumDisplay 0 -> -7", kPhysicalOk, kLogicalOk}},
         EnumerationCase{"DisplayDeviceNotFound", "status NvEnumDisplay -6", false, {"NvEnumDisplay 0 -> -6"}},
-        EnumerationCase{"NoPhysicalGpu", "gpus 0", false,
+        EnumerationCase{"NoPhysicalGpu",
+                        "gpus 0",
+                        false,
                         {"NvEnumDisplay 0 -> 0", "NvEnumDisplay 1 -> -7", "NvAPI_EnumPhysicalGPUs -> -6"}},
-        EnumerationCase{"LogicalEnumerationFails", "status NvAPI_EnumLogicalGPUs -1", false,
-                        {"NvEnumDisplay 0 -> 0", "NvEnumDisplay 1 -> -7", kPhysicalOk,
-                         "NvAPI_EnumLogicalGPUs -> -1"}},
+        EnumerationCase{
+            "LogicalEnumerationFails",
+            "status NvAPI_EnumLogicalGPUs -1",
+            false,
+            {"NvEnumDisplay 0 -> 0", "NvEnumDisplay 1 -> -7", kPhysicalOk, "NvAPI_EnumLogicalGPUs -> -1"}},
         EnumerationCase{"DisplayEntryMissing", "missing NvEnumDisplay", false, {}},
-        EnumerationCase{"PhysicalEntryMissing", "missing NvAPI_EnumPhysicalGPUs", false,
+        EnumerationCase{"PhysicalEntryMissing",
+                        "missing NvAPI_EnumPhysicalGPUs",
+                        false,
                         {"NvEnumDisplay 0 -> 0", "NvEnumDisplay 1 -> -7"}}),
     [](const ::testing::TestParamInfo<EnumerationCase>& row) { return std::string(row.param.name); });
 
 class NvidiaEnumerationLimits : public NvapiFixture<>
-{
-};
+{};
 
 TEST_F(NvidiaEnumerationLimits, MoreThan128DisplaysStopsAtTheTableEnd)
 {

@@ -23,8 +23,7 @@ void PrintTo(const LoadCase& c, std::ostream* os)
 }
 
 class NvapiLoad : public DriverScenario<::testing::TestWithParam<LoadCase>>
-{
-};
+{};
 
 TEST_P(NvapiLoad, StatusCallsAndWhatStaysLoaded)
 {
@@ -51,11 +50,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LoadCase{"NoLibrary", nullptr, "", gpu::NVAPI_LIBRARY_NOT_FOUND, {}},
         LoadCase{"NoQueryFunction", &kFakeNvapiWithoutQuery, "", gpu::NVAPI_ERROR, {}},
-        LoadCase{"NoInitializeEntry", &kFakeNvapi, "missing NvAPI_Initialize", gpu::NVAPI_ERROR,
+        LoadCase{"NoInitializeEntry",
+                 &kFakeNvapi,
+                 "missing NvAPI_Initialize",
+                 gpu::NVAPI_ERROR,
                  {"nvapi_QueryInterface 0x0150E828 -> missing"}},
-        LoadCase{"InitializeFails", &kFakeNvapi, "status NvAPI_Initialize -1", gpu::NVAPI_ERROR,
+        LoadCase{"InitializeFails",
+                 &kFakeNvapi,
+                 "status NvAPI_Initialize -1",
+                 gpu::NVAPI_ERROR,
                  {kQueryInitialize, "NvAPI_Initialize -> -1"}},
-        LoadCase{"InitializeFailsOtherwise", &kFakeNvapi, "status NvAPI_Initialize -6", gpu::NVAPI_ERROR,
+        LoadCase{"InitializeFailsOtherwise",
+                 &kFakeNvapi,
+                 "status NvAPI_Initialize -6",
+                 gpu::NVAPI_ERROR,
                  {kQueryInitialize, "NvAPI_Initialize -> -6"}},
         LoadCase{"Succeeds", &kFakeNvapi, "", gpu::NVAPI_OK, {kQueryInitialize, "NvAPI_Initialize -> 0"}}),
     [](const ::testing::TestParamInfo<LoadCase>& row) { return std::string(row.param.name); });
@@ -77,7 +85,7 @@ TEST_F(NvapiReload, SecondLoadReusesTheHandleAndInitialisesAgain)
     EXPECT_EQ(gpu::LoadNvapi(), gpu::NVAPI_OK);
 
     EXPECT_EQ(m_fake->Log(), (std::vector<std::string>{kQueryInitialize, "NvAPI_Initialize -> 0",
-                                                      kQueryInitialize, "NvAPI_Initialize -> 0"}));
+                                                       kQueryInitialize, "NvAPI_Initialize -> 0"}));
     m_fake->Release();
     ASSERT_TRUE(IsModuleLoaded(L"nvapi.dll"));
     // One FreeLibrary ends it: the second call took no reference of its own.

@@ -12,8 +12,8 @@ TEST(Harness, RunsAsThirtyTwoBitWindowsProgram)
 
 TEST(Harness, HasADisplay)
 {
-    HWND hwnd = CreateWindowExW(0, L"STATIC", L"t", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, L"STATIC", L"t", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_TRUE(DestroyWindow(hwnd));
 }

@@ -128,8 +128,7 @@ HICON MakeTestIcon()
     DWORD colour[kSize * kSize];
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x)
-            colour[y * kSize + x] =
-                (x >= 4 && x < 12 && y >= 4 && y < 12) ? ToPixel(kIconColour) : 0;
+            colour[y * kSize + x] = (x >= 4 && x < 12 && y >= 4 && y < 12) ? ToPixel(kIconColour) : 0;
 
     HBITMAP hbmMask = CreateBitmap(kSize, kSize, 1, 1, mask);
     HBITMAP hbmColour = CreateBitmap(kSize, kSize, 1, 32, colour);

@@ -15,10 +15,7 @@ int g_destroyedItems = 0;
 class CountedText : public CMenuXPText
 {
 public:
-    CountedText(UINT nID, const wchar_t* text, HICON hIcon = nullptr)
-        : CMenuXPText(nID, text, hIcon)
-    {
-    }
+    CountedText(UINT nID, const wchar_t* text, HICON hIcon = nullptr) : CMenuXPText(nID, text, hIcon) {}
     ~CountedText() override { ++g_destroyedItems; }
 };
 

@@ -147,8 +147,8 @@ TEST_F(MenuXPDrawItem, TallEntryGrowsASquareIconBox)
 {
     auto menu = MakeTestMenu();
     menu->m_fontMenu.DeleteObject();
-    ASSERT_TRUE(menu->m_fontMenu.CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                                            0, 0, L"Tahoma"));
+    ASSERT_TRUE(menu->m_fontMenu.CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                            L"Tahoma"));
     CMenuXPText item(301, L"Exit", nullptr);
     MEASUREITEMSTRUCT mis = MeasureRequest(&item);
     menu->MeasureItem(&mis);

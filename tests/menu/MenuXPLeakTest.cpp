@@ -20,8 +20,13 @@ void BuildPaintAndDelete(Canvas& canvas)
     menu->AppendSeparator();
     menu->AppendODMenu(new CMenuXPText(303, L"Exit", MakeTestIcon()));
 
-    static const UINT states[] = {0,           ODS_SELECTED, ODS_GRAYED,  ODS_SELECTED | ODS_GRAYED,
-                                  ODS_CHECKED, ODS_DEFAULT,  ODS_CHECKED | ODS_SELECTED};
+    static const UINT states[] = {0,
+                                  ODS_SELECTED,
+                                  ODS_GRAYED,
+                                  ODS_SELECTED | ODS_GRAYED,
+                                  ODS_CHECKED,
+                                  ODS_DEFAULT,
+                                  ODS_CHECKED | ODS_SELECTED};
     int top = 0;
     for (int i = 0; i < menu->GetMenuItemCount(); ++i) {
         MENUITEMINFOW mii{};

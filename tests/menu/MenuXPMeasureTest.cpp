@@ -81,8 +81,8 @@ TEST(MenuXPMeasure, BoldWidthCountsEvenForARegularEntry)
 {
     auto menu = MakeTestMenu();
     menu->m_fontMenu.DeleteObject();
-    ASSERT_TRUE(menu->m_fontMenu.CreateFont(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                                            0, 0, L"Tahoma"));
+    ASSERT_TRUE(menu->m_fontMenu.CreateFont(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                            L"Tahoma"));
     const wchar_t text[] = L"Overclock VGA\tCtrl+Shift+W";
     const SIZE regular = MeasureText(menu->m_fontMenu, FW_NORMAL, text);
     const SIZE bold = MeasureText(menu->m_fontMenu, FW_BOLD, text);
@@ -98,8 +98,8 @@ TEST(MenuXPMeasure, TallFontSetsTheHeight)
 {
     auto menu = MakeTestMenu();
     menu->m_fontMenu.DeleteObject();
-    ASSERT_TRUE(menu->m_fontMenu.CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                                            0, 0, L"Tahoma"));
+    ASSERT_TRUE(menu->m_fontMenu.CreateFont(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                            L"Tahoma"));
     CMenuXPText item(303, L"Exit", nullptr);
     MEASUREITEMSTRUCT mis = MeasureRequest(&item);
     menu->MeasureItem(&mis);

@@ -20,8 +20,7 @@ struct DcState
         : pen(GetCurrentObject(hdc, OBJ_PEN)), brush(GetCurrentObject(hdc, OBJ_BRUSH)),
           font(GetCurrentObject(hdc, OBJ_FONT)), bitmap(GetCurrentObject(hdc, OBJ_BITMAP)),
           bk(GetBkColor(hdc))
-    {
-    }
+    {}
     bool operator==(const DcState& o) const
     {
         return pen == o.pen && brush == o.brush && font == o.font && bitmap == o.bitmap && bk == o.bk;
@@ -69,8 +68,8 @@ TEST_F(MenuXPPaint, DrawBackgroundFillsAndFramesByStyle)
         {5, FALSE, TRUE, kBackground, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "style " << c.style << " sel " << c.selected << " dis "
-                                        << c.disabled);
+        SCOPED_TRACE(testing::Message()
+                     << "style " << c.style << " sel " << c.selected << " dis " << c.disabled);
         canvas.Fill(kCanvas);
         auto menu = MakeTestMenu(c.style);
         const DcState before(canvas.hdc());
@@ -96,9 +95,9 @@ TEST_F(MenuXPPaint, DrawIconBarOnlyInXPAndNotUnderAnEnabledHighlight)
         BOOL selected, disabled, checked;
         bool painted;
     } const cases[] = {
-        {MENU_STYLE_XP, FALSE, FALSE, FALSE, true},  {MENU_STYLE_XP, FALSE, FALSE, TRUE, true},
-        {MENU_STYLE_XP, TRUE, FALSE, FALSE, false},  {MENU_STYLE_XP, TRUE, FALSE, TRUE, false},
-        {MENU_STYLE_XP, TRUE, TRUE, FALSE, true},    {MENU_STYLE_XP, FALSE, TRUE, FALSE, true},
+        {MENU_STYLE_XP, FALSE, FALSE, FALSE, true},      {MENU_STYLE_XP, FALSE, FALSE, TRUE, true},
+        {MENU_STYLE_XP, TRUE, FALSE, FALSE, false},      {MENU_STYLE_XP, TRUE, FALSE, TRUE, false},
+        {MENU_STYLE_XP, TRUE, TRUE, FALSE, true},        {MENU_STYLE_XP, FALSE, TRUE, FALSE, true},
         {MENU_STYLE_BUTTON, FALSE, FALSE, FALSE, false}, {7, FALSE, FALSE, FALSE, false},
     };
     for (const auto& c : cases) {
@@ -106,8 +105,7 @@ TEST_F(MenuXPPaint, DrawIconBarOnlyInXPAndNotUnderAnEnabledHighlight)
         auto menu = MakeTestMenu(c.style);
         menu->DrawIconBar(&dc, CRect(0, 0, 20, 20), c.selected, c.disabled, c.checked);
         EXPECT_EQ(canvas.Count(CRect(0, 0, 200, 40), kIconBar), c.painted ? 400 : 0)
-            << "style " << c.style << " sel " << c.selected << " dis " << c.disabled << " chk "
-            << c.checked;
+            << "style " << c.style << " sel " << c.selected << " dis " << c.disabled << " chk " << c.checked;
     }
 }
 
@@ -170,10 +168,14 @@ TEST_F(MenuXPPaint, DrawItemIconPaintsPlainLiftedOrEmbossed)
         BOOL selected, disabled, checked;
         Look look;
     } const cases[] = {
-        {MENU_STYLE_XP, FALSE, FALSE, FALSE, Plain},  {MENU_STYLE_XP, FALSE, FALSE, TRUE, Plain},
-        {MENU_STYLE_XP, TRUE, FALSE, FALSE, Lifted},  {MENU_STYLE_XP, TRUE, FALSE, TRUE, Plain},
-        {MENU_STYLE_XP, TRUE, TRUE, FALSE, Embossed}, {MENU_STYLE_XP, FALSE, TRUE, TRUE, Embossed},
-        {MENU_STYLE_BUTTON, TRUE, FALSE, FALSE, Plain}, {MENU_STYLE_BUTTON, FALSE, TRUE, FALSE, Embossed},
+        {MENU_STYLE_XP, FALSE, FALSE, FALSE, Plain},
+        {MENU_STYLE_XP, FALSE, FALSE, TRUE, Plain},
+        {MENU_STYLE_XP, TRUE, FALSE, FALSE, Lifted},
+        {MENU_STYLE_XP, TRUE, FALSE, TRUE, Plain},
+        {MENU_STYLE_XP, TRUE, TRUE, FALSE, Embossed},
+        {MENU_STYLE_XP, FALSE, TRUE, TRUE, Embossed},
+        {MENU_STYLE_BUTTON, TRUE, FALSE, FALSE, Plain},
+        {MENU_STYLE_BUTTON, FALSE, TRUE, FALSE, Embossed},
         {4, TRUE, FALSE, FALSE, Plain},
     };
     HICON hIcon = MakeTestIcon();
@@ -305,8 +307,8 @@ TEST_F(MenuXPPaint, ItemTextColoursAndReliefByStateAndStyle)
         {6, TRUE, TRUE, kDisabledText, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "style " << c.style << " sel " << c.selected << " dis "
-                                        << c.disabled);
+        SCOPED_TRACE(testing::Message()
+                     << "style " << c.style << " sel " << c.selected << " dis " << c.disabled);
         canvas.Fill(kCanvas);
         auto menu = MakeTestMenu(c.style);
         SetBkMode(canvas.hdc(), OPAQUE);
@@ -339,8 +341,8 @@ TEST_F(MenuXPPaint, BoldTextUsesATemporaryBoldFont)
 {
     auto menu = MakeTestMenu();
     menu->m_fontMenu.DeleteObject();
-    ASSERT_TRUE(menu->m_fontMenu.CreateFont(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                                            0, 0, L"Tahoma"));
+    ASSERT_TRUE(menu->m_fontMenu.CreateFont(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                            L"Tahoma"));
     const RECT all{0, 0, 200, 40};
     menu->DrawItemText(&dc, CRect(0, 0, 200, 40), L"Overclock", FALSE, FALSE, FALSE);
     const int regularInk = canvas.Count(all, kText);
@@ -405,8 +407,10 @@ TEST(MenuXPGradient, ChannelsFollowTheirOwnRampsUpToTheLastEntry)
         int row;
         COLORREF expected;
     } const cases[] = {
-        {256, 0, from}, {256, 128, RGB(128, 50, 155)}, {256, 255, to},
-        {600, 0, from}, {600, 597, to}, {600, 598, to}, {600, 599, to},
+        {256, 0, from}, {256, 128, RGB(128, 50, 155)},
+        {256, 255, to}, {600, 0, from},
+        {600, 597, to}, {600, 598, to},
+        {600, 599, to},
     };
     for (const auto& c : cases) {
         Canvas canvas(4, c.height);

@@ -101,8 +101,8 @@ HWND CreateOwnerWindow()
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kClass;
     RegisterClassW(&wc);
-    return CreateWindowExW(0, kClass, L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           wc.hInstance, nullptr);
+    return CreateWindowExW(0, kClass, L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                           nullptr);
 }
 
 } // namespace

@@ -96,8 +96,8 @@ class CheckPeTest(unittest.TestCase):
         self.assertFails("neither a system DLL")
 
     def test_other_declared_version_fails(self):
-        self.replace_text("header", "KORVANE_VERSION_PATCH   601", "KORVANE_VERSION_PATCH   602")
-        self.replace_text("header", "2,0,1206,601", "2,0,1206,602")
+        self.replace_text("header", "KORVANE_VERSION_PATCH 601", "KORVANE_VERSION_PATCH 602")
+        self.replace_text("header", "2, 0, 1206, 601", "2, 0, 1206, 602")
         self.assertFails("file is")
 
     def test_other_declared_version_text_fails(self):

@@ -4,7 +4,8 @@ namespace {
 
 // Reads little-endian fields and stops at the end of the data instead of
 // running past it.
-class Reader {
+class Reader
+{
 public:
     Reader(const BYTE* data, std::size_t size) : m_data(data), m_size(size) {}
 
@@ -92,13 +93,13 @@ private:
 
 bool ReadItem(Reader& r, DialogItem& item)
 {
-    return r.AlignDword() && r.Dword(item.helpId) && r.Dword(item.exStyle) &&
-           r.Dword(item.style) && r.Short(item.x) && r.Short(item.y) && r.Short(item.cx) &&
-           r.Short(item.cy) && r.Dword(item.id) && r.NameOrOrd(item.windowClass) &&
-           r.NameOrOrd(item.title) && r.Word(item.extraCount) && r.Skip(item.extraCount);
+    return r.AlignDword() && r.Dword(item.helpId) && r.Dword(item.exStyle) && r.Dword(item.style) &&
+           r.Short(item.x) && r.Short(item.y) && r.Short(item.cx) && r.Short(item.cy) && r.Dword(item.id) &&
+           r.NameOrOrd(item.windowClass) && r.NameOrOrd(item.title) && r.Word(item.extraCount) &&
+           r.Skip(item.extraCount);
 }
 
-}  // namespace
+} // namespace
 
 std::optional<DialogTemplate> ParseDialogTemplateEx(const BYTE* data, std::size_t size)
 {
@@ -109,13 +110,13 @@ std::optional<DialogTemplate> ParseDialogTemplateEx(const BYTE* data, std::size_
     WORD version = 0, signature = 0, count = 0;
     if (!r.Word(version) || !r.Word(signature) || version != 1 || signature != 0xFFFF)
         return std::nullopt;
-    if (!r.Dword(t.helpId) || !r.Dword(t.exStyle) || !r.Dword(t.style) || !r.Word(count) ||
-        !r.Short(t.x) || !r.Short(t.y) || !r.Short(t.cx) || !r.Short(t.cy) ||
-        !r.NameOrOrd(t.menu) || !r.NameOrOrd(t.windowClass) || !r.String(t.caption))
+    if (!r.Dword(t.helpId) || !r.Dword(t.exStyle) || !r.Dword(t.style) || !r.Word(count) || !r.Short(t.x) ||
+        !r.Short(t.y) || !r.Short(t.cx) || !r.Short(t.cy) || !r.NameOrOrd(t.menu) ||
+        !r.NameOrOrd(t.windowClass) || !r.String(t.caption))
         return std::nullopt;
     t.hasFont = (t.style & DS_SETFONT) != 0;
-    if (t.hasFont && (!r.Word(t.pointSize) || !r.Word(t.weight) || !r.Byte(t.italic) ||
-                      !r.Byte(t.charset) || !r.String(t.face)))
+    if (t.hasFont && (!r.Word(t.pointSize) || !r.Word(t.weight) || !r.Byte(t.italic) || !r.Byte(t.charset) ||
+                      !r.String(t.face)))
         return std::nullopt;
     t.items.resize(count);
     for (DialogItem& item : t.items) {
@@ -130,12 +131,19 @@ std::wstring ControlClassName(const NameOrOrdinal& windowClass)
     if (windowClass.ordinal == 0)
         return windowClass.name;
     switch (windowClass.ordinal) {
-    case 0x0080: return L"Button";
-    case 0x0081: return L"Edit";
-    case 0x0082: return L"Static";
-    case 0x0083: return L"ListBox";
-    case 0x0084: return L"ScrollBar";
-    case 0x0085: return L"ComboBox";
-    default: return std::wstring();
+    case 0x0080:
+        return L"Button";
+    case 0x0081:
+        return L"Edit";
+    case 0x0082:
+        return L"Static";
+    case 0x0083:
+        return L"ListBox";
+    case 0x0084:
+        return L"ScrollBar";
+    case 0x0085:
+        return L"ComboBox";
+    default:
+        return std::wstring();
     }
 }

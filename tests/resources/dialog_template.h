@@ -9,12 +9,14 @@
 #include <vector>
 
 // A template field that is either absent, a 16-bit ordinal or a string.
-struct NameOrOrdinal {
-    WORD ordinal = 0;   // nonzero when the field is an ordinal
+struct NameOrOrdinal
+{
+    WORD ordinal = 0; // nonzero when the field is an ordinal
     std::wstring name;
 };
 
-struct DialogItem {
+struct DialogItem
+{
     DWORD helpId = 0;
     DWORD exStyle = 0;
     DWORD style = 0;
@@ -25,7 +27,8 @@ struct DialogItem {
     WORD extraCount = 0;
 };
 
-struct DialogTemplate {
+struct DialogTemplate
+{
     DWORD helpId = 0;
     DWORD exStyle = 0;
     DWORD style = 0;
@@ -39,7 +42,7 @@ struct DialogTemplate {
     BYTE italic = 0;
     BYTE charset = 0;
     std::wstring face;
-    std::vector<DialogItem> items;  // in tab order, as stored
+    std::vector<DialogItem> items; // in tab order, as stored
 };
 
 // Nothing when the bytes are not a complete extended template.

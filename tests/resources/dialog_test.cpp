@@ -9,16 +9,18 @@
 
 namespace {
 
-struct ExpectedItem {
+struct ExpectedItem
+{
     DWORD id;
     const wchar_t* className;
-    const wchar_t* text;  // nullptr: the title is the ordinal below
+    const wchar_t* text; // nullptr: the title is the ordinal below
     WORD ordinal;
     DWORD style;
     short x, y, cx, cy;
 };
 
-struct ExpectedDialog {
+struct ExpectedDialog
+{
     WORD id;
     WORD lang;
     DWORD style, exStyle;
@@ -33,34 +35,56 @@ struct ExpectedDialog {
 constexpr DWORD kStatic = static_cast<DWORD>(-1);
 
 const ExpectedDialog kDialogs[] = {
-    {100, kLangEnglishUS, 0x80C800C8, 0, 0, 0, 205, 62, L"About Korvane", 8, 0, 0, 1,
+    {100,
+     kLangEnglishUS,
+     0x80C800C8,
+     0,
+     0,
+     0,
+     205,
+     62,
+     L"About Korvane",
+     8,
+     0,
+     0,
+     1,
      L"MS Shell Dlg",
      {
          {kStatic, L"Static", nullptr, 130, WS_CHILD | WS_VISIBLE | SS_ICON, 14, 14, 20, 20},
          {1002, L"Static", L"Korvane, Version 2.0.1206.0601", 0,
           WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX, 42, 14, 153, 8},
-         {1001, L"Static", L"Copyright (C) 2012 QEL", 0,
-          WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 42, 26, 114, 8},
-         {IDOK, L"Button", L"OK", 0,
-          WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 148, 41, 50, 14},
+         {1001, L"Static", L"Copyright (C) 2012 QEL", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 42, 26,
+          114, 8},
+         {IDOK, L"Button", L"OK", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 148,
+          41, 50, 14},
      }},
-    {102, kLangEnglishUS, 0x90C808C0, 0x00040000, 0, 0, 129, 86, L"NVIDIA Korvane", 11, 400,
-     0, 136, L"MS Shell Dlg",
+    {102,
+     kLangEnglishUS,
+     0x90C808C0,
+     0x00040000,
+     0,
+     0,
+     129,
+     86,
+     L"NVIDIA Korvane",
+     11,
+     400,
+     0,
+     136,
+     L"MS Shell Dlg",
      {
          {1000, L"Button", L"Overclock VGA", 0,
           WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 28, 23, 63, 10},
-         {1001, L"Button", L"Downclock VGA", 0, WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 28,
-          40, 63, 10},
-         {IDOK, L"Button", L"OK", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 16,
-          66, 50, 14},
-         {IDCANCEL, L"Button", L"Exit", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-          66, 66, 50, 14},
+         {1001, L"Button", L"Downclock VGA", 0, WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 28, 40, 63, 10},
+         {IDOK, L"Button", L"OK", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 16, 66, 50, 14},
+         {IDCANCEL, L"Button", L"Exit", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 66, 66, 50,
+          14},
      }},
-    {136, kLangChineseTraditional, 0x80080048, 0, 0, 0, 116, 67, L"", 8, 400, 0, 1,
-     L"MS Shell Dlg", {}},
+    {136, kLangChineseTraditional, 0x80080048, 0, 0, 0, 116, 67, L"", 8, 400, 0, 1, L"MS Shell Dlg", {}},
 };
 
-class DialogResources : public ResourceFileTest {};
+class DialogResources : public ResourceFileTest
+{};
 
 TEST_P(DialogResources, EachTemplateExistsOnlyInItsLanguage)
 {
@@ -149,8 +173,7 @@ TEST_P(DialogResources, AboutBoxCreatesHiddenWithItsIcon)
     DestroyWindow(dlg);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, DialogResources, testing::ValuesIn(kResourceFiles),
-                         ResourceFileLabel);
+INSTANTIATE_TEST_SUITE_P(Files, DialogResources, testing::ValuesIn(kResourceFiles), ResourceFileLabel);
 
 // A template cut short anywhere is refused, never read past its end.
 TEST(DialogTemplateParser, TruncatedTemplateIsRefused)
@@ -166,4 +189,4 @@ TEST(DialogTemplateParser, TruncatedTemplateIsRefused)
     }
 }
 
-}  // namespace
+} // namespace

@@ -9,9 +9,8 @@ std::optional<IconImage> DecodeIconImage(const BYTE* data, std::size_t size)
         return std::nullopt;
     std::memcpy(&header, data, sizeof header);
     const LONG side = header.biWidth;
-    if (header.biSize != sizeof header || side <= 0 || side > 256 ||
-        header.biHeight != 2 * side || header.biPlanes != 1 || header.biBitCount != 32 ||
-        header.biCompression != BI_RGB)
+    if (header.biSize != sizeof header || side <= 0 || side > 256 || header.biHeight != 2 * side ||
+        header.biPlanes != 1 || header.biBitCount != 32 || header.biCompression != BI_RGB)
         return std::nullopt;
     const std::size_t count = static_cast<std::size_t>(side) * side;
     const std::size_t maskStride = ((side + 31) / 32) * 4;
@@ -26,7 +25,7 @@ std::optional<IconImage> DecodeIconImage(const BYTE* data, std::size_t size)
     const BYTE* colour = data + sizeof header;
     const BYTE* mask = colour + count * 4;
     for (LONG row = 0; row < side; ++row) {
-        const LONG y = side - 1 - row;  // stored bottom-up
+        const LONG y = side - 1 - row; // stored bottom-up
         for (LONG x = 0; x < side; ++x) {
             const BYTE* p = colour + (static_cast<std::size_t>(row) * side + x) * 4;
             const std::size_t at = static_cast<std::size_t>(y) * side + x;

@@ -7,15 +7,17 @@
 #include <optional>
 #include <vector>
 
-struct Rgba {
+struct Rgba
+{
     BYTE r, g, b, a;
 };
 
 // A square 32 bpp icon image, rows top to bottom.
-struct IconImage {
+struct IconImage
+{
     int size = 0;
     std::vector<Rgba> pixels;
-    std::vector<bool> masked;  // AND mask: set where the legacy mask hides the pixel
+    std::vector<bool> masked; // AND mask: set where the legacy mask hides the pixel
 
     Rgba At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * size + x]; }
 };
@@ -26,13 +28,15 @@ std::optional<IconImage> DecodeIconImage(const BYTE* data, std::size_t size);
 
 // One entry of an RT_GROUP_ICON directory.
 #pragma pack(push, 2)
-struct GroupIconEntry {
+struct GroupIconEntry
+{
     BYTE width, height, colorCount, reserved;
     WORD planes, bitCount;
     DWORD bytesInRes;
     WORD id;
 };
-struct GroupIconHeader {
+struct GroupIconHeader
+{
     WORD reserved, type, count;
 };
 #pragma pack(pop)

@@ -10,7 +10,8 @@
 
 namespace {
 
-struct ExpectedIcon {
+struct ExpectedIcon
+{
     WORD group;
     int size;
 };
@@ -23,16 +24,22 @@ enum class Look { Clear, Opaque, Red, Dark, Fire };
 bool Matches(Rgba p, Look look)
 {
     switch (look) {
-    case Look::Clear: return p.a == 0;
-    case Look::Opaque: return p.a == 255;
-    case Look::Red: return p.a == 255 && p.r >= 100 && 2 * p.g < p.r && 2 * p.b < p.r;
-    case Look::Dark: return p.a == 255 && std::max({p.r, p.g, p.b}) <= 100;
-    case Look::Fire: return p.a == 255 && p.r >= 200 && p.b <= 100;
+    case Look::Clear:
+        return p.a == 0;
+    case Look::Opaque:
+        return p.a == 255;
+    case Look::Red:
+        return p.a == 255 && p.r >= 100 && 2 * p.g < p.r && 2 * p.b < p.r;
+    case Look::Dark:
+        return p.a == 255 && std::max({p.r, p.g, p.b}) <= 100;
+    case Look::Fire:
+        return p.a == 255 && p.r >= 200 && p.b <= 100;
     }
     return false;
 }
 
-struct Probe {
+struct Probe
+{
     WORD group;
     int x, y;
     Look look;
@@ -40,26 +47,51 @@ struct Probe {
 
 const Probe kProbes[] = {
     // Gauge: a dark face in a round bezel, flames above and beside it.
-    {130, 32, 38, Look::Opaque}, {130, 32, 50, Look::Dark}, {130, 20, 40, Look::Dark},
-    {130, 29, 4, Look::Fire}, {130, 10, 20, Look::Fire}, {130, 54, 20, Look::Fire},
-    {130, 0, 0, Look::Clear}, {130, 63, 0, Look::Clear}, {130, 0, 63, Look::Clear},
+    {130, 32, 38, Look::Opaque},
+    {130, 32, 50, Look::Dark},
+    {130, 20, 40, Look::Dark},
+    {130, 29, 4, Look::Fire},
+    {130, 10, 20, Look::Fire},
+    {130, 54, 20, Look::Fire},
+    {130, 0, 0, Look::Clear},
+    {130, 63, 0, Look::Clear},
+    {130, 0, 63, Look::Clear},
     {130, 63, 63, Look::Clear},
     // Check marks: short arm down to the left, long arm up to the right.
-    {131, 7, 18, Look::Red}, {131, 12, 23, Look::Red}, {131, 25, 9, Look::Red},
-    {131, 4, 4, Look::Clear}, {131, 16, 10, Look::Clear}, {131, 20, 26, Look::Clear},
-    {132, 7, 18, Look::Dark}, {132, 12, 23, Look::Dark}, {132, 25, 9, Look::Dark},
-    {132, 4, 4, Look::Clear}, {132, 16, 10, Look::Clear}, {132, 20, 26, Look::Clear},
+    {131, 7, 18, Look::Red},
+    {131, 12, 23, Look::Red},
+    {131, 25, 9, Look::Red},
+    {131, 4, 4, Look::Clear},
+    {131, 16, 10, Look::Clear},
+    {131, 20, 26, Look::Clear},
+    {132, 7, 18, Look::Dark},
+    {132, 12, 23, Look::Dark},
+    {132, 25, 9, Look::Dark},
+    {132, 4, 4, Look::Clear},
+    {132, 16, 10, Look::Clear},
+    {132, 20, 26, Look::Clear},
     // Question mark: hook open in the middle, stem, a gap, the dot.
-    {133, 15, 4, Look::Red}, {133, 15, 17, Look::Red}, {133, 15, 26, Look::Red},
-    {133, 15, 10, Look::Clear}, {133, 15, 22, Look::Clear}, {133, 2, 29, Look::Clear},
+    {133, 15, 4, Look::Red},
+    {133, 15, 17, Look::Red},
+    {133, 15, 26, Look::Red},
+    {133, 15, 10, Look::Clear},
+    {133, 15, 22, Look::Clear},
+    {133, 2, 29, Look::Clear},
     // Cross: filled centre and ends, empty between the arms.
-    {134, 15, 15, Look::Red}, {134, 16, 16, Look::Red}, {134, 8, 8, Look::Red},
-    {134, 23, 23, Look::Red}, {134, 23, 8, Look::Red}, {134, 8, 23, Look::Red},
-    {134, 15, 4, Look::Clear}, {134, 4, 15, Look::Clear}, {134, 27, 15, Look::Clear},
+    {134, 15, 15, Look::Red},
+    {134, 16, 16, Look::Red},
+    {134, 8, 8, Look::Red},
+    {134, 23, 23, Look::Red},
+    {134, 23, 8, Look::Red},
+    {134, 8, 23, Look::Red},
+    {134, 15, 4, Look::Clear},
+    {134, 4, 15, Look::Clear},
+    {134, 27, 15, Look::Clear},
     {134, 15, 27, Look::Clear},
 };
 
-class IconResources : public ResourceFileTest {
+class IconResources : public ResourceFileTest
+{
 protected:
     // The single image of `group`, checked against its directory entry.
     std::optional<IconImage> GroupImage(WORD group, GroupIconEntry* entryOut = nullptr)
@@ -78,8 +110,7 @@ protected:
         EXPECT_EQ(header.count, 1);
         if (entryOut)
             *entryOut = entry;
-        EXPECT_EQ(ResourceLanguages(Module(), RT_ICON, entry.id),
-                  std::vector<WORD>{kLangChineseTraditional});
+        EXPECT_EQ(ResourceLanguages(Module(), RT_ICON, entry.id), std::vector<WORD>{kLangChineseTraditional});
         ResourceView bits = FindResourceView(Module(), RT_ICON, entry.id, kLangChineseTraditional);
         EXPECT_EQ(bits.size, entry.bytesInRes);
         return DecodeIconImage(bits.data, bits.size);
@@ -120,7 +151,7 @@ TEST_P(IconResources, ImagesHaveSmoothAlphaAndMatchingMask)
         }
         EXPECT_GT(clear, 0);
         EXPECT_GT(solid, 0);
-        EXPECT_GT(partial, image->size);  // more than a few stray edge pixels
+        EXPECT_GT(partial, image->size); // more than a few stray edge pixels
         EXPECT_EQ(maskErrors, 0);
     }
 }
@@ -132,14 +163,15 @@ TEST_P(IconResources, PicturesShowWhatTheyClaim)
         ASSERT_TRUE(image);
         const Rgba p = image->At(probe.x, probe.y);
         EXPECT_TRUE(Matches(p, probe.look))
-            << "group " << probe.group << " at " << probe.x << "," << probe.y << ": rgba "
-            << int(p.r) << "," << int(p.g) << "," << int(p.b) << "," << int(p.a);
+            << "group " << probe.group << " at " << probe.x << "," << probe.y << ": rgba " << int(p.r) << ","
+            << int(p.g) << "," << int(p.b) << "," << int(p.a);
     }
 }
 
 TEST_P(IconResources, MenuGlyphsAreInTheirColour)
 {
-    const struct {
+    const struct
+    {
         WORD group;
         Look look;
     } glyphs[] = {{131, Look::Red}, {132, Look::Dark}, {133, Look::Red}, {134, Look::Red}};
@@ -172,7 +204,8 @@ TEST_P(IconResources, GaugeFillsARoundRegion)
 }
 
 // A white 32 bpp surface to draw icons on; rows top to bottom.
-class WhiteSurface {
+class WhiteSurface
+{
 public:
     explicit WhiteSurface(int size) : m_size(size), m_dc(CreateCompatibleDC(nullptr))
     {
@@ -223,21 +256,19 @@ TEST_P(IconResources, SystemDrawsTheImageBlendedByAlpha)
         SCOPED_TRACE(want.group);
         std::optional<IconImage> image = GroupImage(want.group);
         ASSERT_TRUE(image);
-        HICON icon = static_cast<HICON>(LoadImageW(Module(), MAKEINTRESOURCEW(want.group),
-                                                   IMAGE_ICON, want.size, want.size, 0));
+        HICON icon = static_cast<HICON>(
+            LoadImageW(Module(), MAKEINTRESOURCEW(want.group), IMAGE_ICON, want.size, want.size, 0));
         ASSERT_NE(icon, nullptr) << GetLastError();
         WhiteSurface surface(want.size);
         ASSERT_TRUE(surface.Ready());
-        EXPECT_TRUE(DrawIconEx(surface.Dc(), 0, 0, icon, want.size, want.size, 0, nullptr,
-                               DI_NORMAL));
+        EXPECT_TRUE(DrawIconEx(surface.Dc(), 0, 0, icon, want.size, want.size, 0, nullptr, DI_NORMAL));
         DestroyIcon(icon);
         int worst = 0;
         for (int y = 0; y < want.size; ++y) {
             for (int x = 0; x < want.size; ++x) {
                 const Rgba p = image->At(x, y);
                 const DWORD drawn = surface.At(x, y);
-                const int got[3] = {int(drawn >> 16 & 0xFF), int(drawn >> 8 & 0xFF),
-                                    int(drawn & 0xFF)};
+                const int got[3] = {int(drawn >> 16 & 0xFF), int(drawn >> 8 & 0xFF), int(drawn & 0xFF)};
                 const int src[3] = {p.r, p.g, p.b};
                 for (int c = 0; c < 3; ++c) {
                     const int blended = (src[c] * p.a + 255 * (255 - p.a) + 127) / 255;
@@ -249,7 +280,6 @@ TEST_P(IconResources, SystemDrawsTheImageBlendedByAlpha)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, IconResources, testing::ValuesIn(kResourceFiles),
-                         ResourceFileLabel);
+INSTANTIATE_TEST_SUITE_P(Files, IconResources, testing::ValuesIn(kResourceFiles), ResourceFileLabel);
 
-}  // namespace
+} // namespace

@@ -7,7 +7,8 @@
 
 namespace {
 
-class ManifestResource : public ResourceFileTest {};
+class ManifestResource : public ResourceFileTest
+{};
 
 TEST_P(ManifestResource, IsEnglishResourceOne)
 {
@@ -19,16 +20,15 @@ TEST_P(ManifestResource, AsksForCallersRightsAndCommonControlsSix)
     ResourceView res = FindResourceView(Module(), RT_MANIFEST, 1, kLangEnglishUS);
     ASSERT_FALSE(res.Empty());
     const std::string text(reinterpret_cast<const char*>(res.data), res.size);
-    for (const char* part : {"level=\"asInvoker\"", "uiAccess=\"false\"",
-                             "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
-                             "processorArchitecture=\"x86\"",
-                             "publicKeyToken=\"6595b64144ccf1df\"", "language=\"*\""})
+    for (const char* part :
+         {"level=\"asInvoker\"", "uiAccess=\"false\"", "name=\"Microsoft.Windows.Common-Controls\"",
+          "version=\"6.0.0.0\"", "processorArchitecture=\"x86\"", "publicKeyToken=\"6595b64144ccf1df\"",
+          "language=\"*\""})
         EXPECT_NE(text.find(part), std::string::npos) << part;
     EXPECT_EQ(text.find("requireAdministrator"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, ManifestResource, testing::ValuesIn(kResourceFiles),
-                         ResourceFileLabel);
+INSTANTIATE_TEST_SUITE_P(Files, ManifestResource, testing::ValuesIn(kResourceFiles), ResourceFileLabel);
 
 // The loader accepts the manifest: the probe starts, and the common controls
 // it loads come from the version 6 assembly. Exit 0 says so (see the probe).
@@ -38,8 +38,8 @@ TEST(ManifestActivation, ProbeGetsCommonControlsSix)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process))
+    ASSERT_TRUE(CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process))
         << GetLastError();
     CloseHandle(process.hThread);
     DWORD code = 0xFFFFFFFF;
@@ -54,4 +54,4 @@ TEST(ManifestActivation, ProbeGetsCommonControlsSix)
     EXPECT_EQ(code, 0u);
 }
 
-}  // namespace
+} // namespace

@@ -25,10 +25,9 @@ std::wstring BinPath(const wchar_t* fileName)
 }
 
 DataFile::DataFile(const std::wstring& path)
-    : m_module(LoadLibraryExW(path.c_str(), nullptr,
-                              LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
-{
-}
+    : m_module(
+          LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
+{}
 
 DataFile::~DataFile()
 {
@@ -59,7 +58,7 @@ BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD lang, LONG_PTR param)
     return TRUE;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<WORD> ResourceLanguages(HMODULE module, LPCWSTR type, WORD id)
 {
@@ -76,6 +75,5 @@ void ResourceFileTest::SetUp()
     if (!file.required && GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "not built yet";
     m_file = std::make_unique<DataFile>(m_path);
-    ASSERT_NE(m_file->Get(), nullptr) << "cannot map " << file.label << ", error "
-                                      << GetLastError();
+    ASSERT_NE(m_file->Get(), nullptr) << "cannot map " << file.label << ", error " << GetLastError();
 }

@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-struct ResourceFile {
-    const char* label;        // test name suffix
-    const wchar_t* fileName;  // in the folder of the test program
-    bool required;            // when false, a missing file skips its tests
+struct ResourceFile
+{
+    const char* label;       // test name suffix
+    const wchar_t* fileName; // in the folder of the test program
+    bool required;           // when false, a missing file skips its tests
 };
 
 // Every file checked: the probe carries the resources from the start,
@@ -27,7 +28,8 @@ std::string ResourceFileLabel(const testing::TestParamInfo<ResourceFile>& info);
 std::wstring BinPath(const wchar_t* fileName);
 
 // A program file mapped for its resources only; nothing in it runs.
-class DataFile {
+class DataFile
+{
 public:
     explicit DataFile(const std::wstring& path);
     ~DataFile();
@@ -41,7 +43,8 @@ private:
 
 // The bytes of resource `id` of `type` in exactly language `lang`; empty when
 // there is none. Valid while the module stays loaded.
-struct ResourceView {
+struct ResourceView
+{
     const BYTE* data = nullptr;
     std::size_t size = 0;
     bool Empty() const { return data == nullptr; }
@@ -52,7 +55,8 @@ ResourceView FindResourceView(HMODULE module, LPCWSTR type, WORD id, WORD lang);
 std::vector<WORD> ResourceLanguages(HMODULE module, LPCWSTR type, WORD id);
 
 // Fixture for tests run once per file of kResourceFiles.
-class ResourceFileTest : public testing::TestWithParam<ResourceFile> {
+class ResourceFileTest : public testing::TestWithParam<ResourceFile>
+{
 protected:
     void SetUp() override;
     HMODULE Module() const { return m_file ? m_file->Get() : nullptr; }

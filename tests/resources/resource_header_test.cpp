@@ -10,7 +10,8 @@ namespace {
 
 TEST(ResourceHeader, IdentifiersHaveTheirNumbers)
 {
-    const struct {
+    const struct
+    {
         const char* name;
         int value, expected;
     } ids[] = {
@@ -48,4 +49,4 @@ TEST(ResourceHeader, VersionNumbersAgreeWithTheirText)
     EXPECT_STREQ(KORVANE_VERSION_STRING, "2.0.1206.0601");
 }
 
-}  // namespace
+} // namespace

@@ -15,13 +15,13 @@ std::wstring LoadText(HMODULE module, UINT id)
     return std::wstring(text, length > 0 ? length : 0);
 }
 
-class StringResources : public ResourceFileTest {};
+class StringResources : public ResourceFileTest
+{};
 
 TEST_P(StringResources, TableIsEnglishOnly)
 {
     // Strings 96 to 111 share block 7.
-    EXPECT_EQ(ResourceLanguages(Module(), RT_STRING, 101 / 16 + 1),
-              std::vector<WORD>{kLangEnglishUS});
+    EXPECT_EQ(ResourceLanguages(Module(), RT_STRING, 101 / 16 + 1), std::vector<WORD>{kLangEnglishUS});
 }
 
 TEST_P(StringResources, TextsLoad)
@@ -35,10 +35,10 @@ TEST_P(StringResources, TextsLoad)
     EXPECT_EQ(LoadText(Module(), 104), L"");
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, StringResources, testing::ValuesIn(kResourceFiles),
-                         ResourceFileLabel);
+INSTANTIATE_TEST_SUITE_P(Files, StringResources, testing::ValuesIn(kResourceFiles), ResourceFileLabel);
 
-class VersionRecord : public ResourceFileTest {
+class VersionRecord : public ResourceFileTest
+{
 protected:
     void SetUp() override
     {
@@ -96,12 +96,13 @@ TEST_P(VersionRecord, FixedPart)
 TEST_P(VersionRecord, Strings)
 {
     const std::wstring notice = LoadText(Module(), 102);
-    const struct {
+    const struct
+    {
         const wchar_t* key;
         std::wstring value;
     } strings[] = {
-        {L"FileDescription", L"Korvane"},   {L"FileVersion", L"2.0.1206.0601"},
-        {L"InternalName", L"Korvane.exe"},  {L"LegalCopyright", notice},
+        {L"FileDescription", L"Korvane"},      {L"FileVersion", L"2.0.1206.0601"},
+        {L"InternalName", L"Korvane.exe"},     {L"LegalCopyright", notice},
         {L"OriginalFilename", L"Korvane.exe"}, {L"ProductName", L"Korvane"},
         {L"ProductVersion", L"2.0.1206.0601"},
     };
@@ -123,7 +124,6 @@ TEST_P(VersionRecord, TranslationIsUsEnglishWestern)
     EXPECT_EQ(pair[1], 0x04E4);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, VersionRecord, testing::ValuesIn(kResourceFiles),
-                         ResourceFileLabel);
+INSTANTIATE_TEST_SUITE_P(Files, VersionRecord, testing::ValuesIn(kResourceFiles), ResourceFileLabel);
 
-}  // namespace
+} // namespace

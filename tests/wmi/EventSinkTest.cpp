@@ -87,8 +87,7 @@ TEST_F(EventSinkTest, QueryInterfaceForAnyOtherInterfaceFailsLeavingNullAndTheCo
     almostSink.Data4[7] ^= 1;
     const IID others[] = {IID_IWbemServices, IID_IDispatch, IID_IClassFactory, IID_IWbemClassObject,
                           almostSink};
-    for (const IID& iid : others)
-    {
+    for (const IID& iid : others) {
         void* out = kUnset;
         EXPECT_EQ(m_sink->QueryInterface(iid, &out), E_NOINTERFACE);
         EXPECT_EQ(out, nullptr);
@@ -114,8 +113,7 @@ DWORD WINAPI AddRefReleaseMany(void* param)
 {
     auto* churn = static_cast<RefChurn*>(param);
     WaitForSingleObject(churn->start, 10000);
-    for (int i = 0; i < 1000000; ++i)
-    {
+    for (int i = 0; i < 1000000; ++i) {
         churn->sink->AddRef();
         churn->sink->Release();
     }
@@ -199,8 +197,7 @@ TEST_F(EventSinkTest, EmptyBatchReadsSendsAndPrintsNothing)
         IWbemClassObject** objects;
     } cases[] = {{0, batch}, {-1, batch}, {LONG_MIN, batch}, {2, nullptr}};
 
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         StdoutCapture capture;
         ASSERT_TRUE(capture.IsActive());
         const HRESULT hr = m_sink->Indicate(c.count, c.objects);
@@ -218,20 +215,42 @@ VARIANT Variant(VARTYPE type, LONGLONG n)
     VARIANT v;
     VariantInit(&v);
     V_VT(&v) = type;
-    switch (type)
-    {
-    case VT_UI1: V_UI1(&v) = static_cast<BYTE>(n); break;
-    case VT_I1: V_I1(&v) = static_cast<CHAR>(n); break;
-    case VT_I2: V_I2(&v) = static_cast<SHORT>(n); break;
-    case VT_UI2: V_UI2(&v) = static_cast<USHORT>(n); break;
-    case VT_I4: V_I4(&v) = static_cast<LONG>(n); break;
-    case VT_UI4: V_UI4(&v) = static_cast<ULONG>(n); break;
-    case VT_I8: V_I8(&v) = n; break;
-    case VT_UI8: V_UI8(&v) = static_cast<ULONGLONG>(n); break;
-    case VT_R8: V_R8(&v) = static_cast<double>(n); break;
-    case VT_BOOL: V_BOOL(&v) = n ? VARIANT_TRUE : VARIANT_FALSE; break;
-    case VT_BSTR: V_BSTR(&v) = SysAllocString(std::to_wstring(n).c_str()); break;
-    default: break;
+    switch (type) {
+    case VT_UI1:
+        V_UI1(&v) = static_cast<BYTE>(n);
+        break;
+    case VT_I1:
+        V_I1(&v) = static_cast<CHAR>(n);
+        break;
+    case VT_I2:
+        V_I2(&v) = static_cast<SHORT>(n);
+        break;
+    case VT_UI2:
+        V_UI2(&v) = static_cast<USHORT>(n);
+        break;
+    case VT_I4:
+        V_I4(&v) = static_cast<LONG>(n);
+        break;
+    case VT_UI4:
+        V_UI4(&v) = static_cast<ULONG>(n);
+        break;
+    case VT_I8:
+        V_I8(&v) = n;
+        break;
+    case VT_UI8:
+        V_UI8(&v) = static_cast<ULONGLONG>(n);
+        break;
+    case VT_R8:
+        V_R8(&v) = static_cast<double>(n);
+        break;
+    case VT_BOOL:
+        V_BOOL(&v) = n ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+    case VT_BSTR:
+        V_BSTR(&v) = SysAllocString(std::to_wstring(n).c_str());
+        break;
+    default:
+        break;
     }
     return v;
 }
@@ -246,15 +265,16 @@ TEST_F(EventSinkTest, ValueSentIsTheLowByteOfAnIntegerRead)
         LONGLONG read;
         WPARAM sent;
     } cases[] = {
-        {VT_UI1, 0, 0},      {VT_UI1, 255, 255},     {VT_UI1, 70, 70},      {VT_I1, 12, 12},
-        {VT_I1, -1, 255},    {VT_I2, 45, 45},        {VT_UI2, 0x1FF, 255},  {VT_I4, 70, 70},
-        {VT_I4, 255, 255},   {VT_I4, 256, 0},        {VT_I4, -70, 186},     {VT_UI4, 99, 99},
-        {VT_UI4, 0x10046, 70}, {VT_I8, 33, 33},      {VT_UI8, (1ull << 40) + 5, 5}, {VT_BSTR, 70, 0},
-        {VT_R8, 70, 0},      {VT_BOOL, 1, 0},        {VT_NULL, 0, 0},       {VT_EMPTY, 0, 0},
+        {VT_UI1, 0, 0},        {VT_UI1, 255, 255}, {VT_UI1, 70, 70},
+        {VT_I1, 12, 12},       {VT_I1, -1, 255},   {VT_I2, 45, 45},
+        {VT_UI2, 0x1FF, 255},  {VT_I4, 70, 70},    {VT_I4, 255, 255},
+        {VT_I4, 256, 0},       {VT_I4, -70, 186},  {VT_UI4, 99, 99},
+        {VT_UI4, 0x10046, 70}, {VT_I8, 33, 33},    {VT_UI8, (1ull << 40) + 5, 5},
+        {VT_BSTR, 70, 0},      {VT_R8, 70, 0},     {VT_BOOL, 1, 0},
+        {VT_NULL, 0, 0},       {VT_EMPTY, 0, 0},
     };
 
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         FakeEventObject event(WBEM_S_NO_ERROR, Variant(c.type, c.read));
         IWbemClassObject* batch[] = {&event};
         const size_t before = window.Received().size();
@@ -312,8 +332,7 @@ TEST_F(EventSinkTest, FailedReadStillSendsZeroAndReportsSuccess)
     FakeEventObject leftString(WBEM_E_FAILED, dangling);
     FakeEventObject leftUnknown(WBEM_E_ACCESS_DENIED, leftObject);
 
-    for (FakeEventObject* event : {&notFound, &leftValue, &leftString, &leftUnknown})
-    {
+    for (FakeEventObject* event : {&notFound, &leftValue, &leftString, &leftUnknown}) {
         IWbemClassObject* batch[] = {event, event};
         StdoutCapture capture;
         ASSERT_TRUE(capture.IsActive());
@@ -348,7 +367,7 @@ TEST_F(EventSinkTest, SuccessfulReadOfAnotherTypeIsFreedAfterUse)
     const std::string out = capture.Finish();
 
     EXPECT_EQ(out, EventLines(0, 1));
-    EXPECT_EQ(object.addRefs, 1); // the copy handed to the sink
+    EXPECT_EQ(object.addRefs, 1);  // the copy handed to the sink
     EXPECT_EQ(object.releases, 1); // given back by the sink
 }
 
@@ -448,8 +467,7 @@ TEST_F(EventSinkTest, SetStatusPrintsCompletionAndProgressOnly)
         {3, 0, ""},
         {-1, 0, ""},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         StdoutCapture capture;
         ASSERT_TRUE(capture.IsActive());
         const HRESULT hr = m_sink->SetStatus(c.flags, c.result, nullptr, nullptr);

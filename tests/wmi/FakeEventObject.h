@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
-#define FAKE_EVENT_UNUSED { return E_NOTIMPL; }
+#define FAKE_EVENT_UNUSED \
+    {                     \
+        return E_NOTIMPL; \
+    }
 
 struct GetCall
 {
@@ -43,8 +46,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
-        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWbemClassObject))
-        {
+        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWbemClassObject)) {
             *ppv = this;
             return S_OK;
         }
@@ -65,31 +67,36 @@ public:
         return m_result;
     }
 
-    HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE Put(LPCWSTR, LONG, VARIANT*, CIMTYPE) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE EndEnumeration() override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE SpawnInstance(LONG, IWbemClassObject**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**, IWbemClassObject**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**, IWbemClassObject**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override FAKE_EVENT_UNUSED
-    HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override FAKE_EVENT_UNUSED
+    HRESULT STDMETHODCALLTYPE
+    GetQualifierSet(IWbemQualifierSet**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        Put(LPCWSTR, LONG, VARIANT*, CIMTYPE) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        Delete(LPCWSTR) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        BeginEnumeration(LONG) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        EndEnumeration() override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        GetPropertyQualifierSet(LPCWSTR,
+                                IWbemQualifierSet**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        Clone(IWbemClassObject**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        GetObjectText(LONG, BSTR*) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        SpawnDerivedClass(LONG, IWbemClassObject**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        SpawnInstance(LONG, IWbemClassObject**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        CompareTo(LONG, IWbemClassObject*) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        GetPropertyOrigin(LPCWSTR, BSTR*) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        InheritsFrom(LPCWSTR) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        GetMethod(LPCWSTR, LONG, IWbemClassObject**,
+                  IWbemClassObject**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        PutMethod(LPCWSTR, LONG, IWbemClassObject*,
+                  IWbemClassObject*) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        DeleteMethod(LPCWSTR) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        BeginMethodEnumeration(LONG) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        NextMethod(LONG, BSTR*, IWbemClassObject**,
+                   IWbemClassObject**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        EndMethodEnumeration() override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        GetMethodQualifierSet(LPCWSTR,
+                              IWbemQualifierSet**) override FAKE_EVENT_UNUSED HRESULT STDMETHODCALLTYPE
+        GetMethodOrigin(LPCWSTR, BSTR*) override FAKE_EVENT_UNUSED
 
-private:
-    HRESULT m_result = WBEM_S_NO_ERROR;
+        private : HRESULT m_result = WBEM_S_NO_ERROR;
     VARIANT m_value{};
 };

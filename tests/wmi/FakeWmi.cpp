@@ -4,7 +4,10 @@
 
 #include <atomic>
 
-#define FAKE_UNUSED { return E_NOTIMPL; }
+#define FAKE_UNUSED       \
+    {                     \
+        return E_NOTIMPL; \
+    }
 
 namespace {
 FakeWmi* g_current = nullptr;
@@ -47,8 +50,7 @@ public:
 protected:
     HRESULT Self(REFIID riid, REFIID own, void** ppv)
     {
-        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, own))
-        {
+        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, own)) {
             *ppv = this;
             AddRef();
             return S_OK;
@@ -64,8 +66,7 @@ private:
 
 HRESULT GiveOrFail(HRESULT hr, IUnknown* object, REFIID iid, void** out)
 {
-    if (FAILED(hr))
-    {
+    if (FAILED(hr)) {
         *out = kGarbagePointer;
         return hr;
     }
@@ -80,11 +81,10 @@ public:
     {
         return Self(riid, IID_IClientSecurity, ppv);
     }
-    HRESULT STDMETHODCALLTYPE QueryBlanket(IUnknown*, DWORD*, DWORD*, OLECHAR**, DWORD*, DWORD*,
-                                           void**, DWORD*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE SetBlanket(IUnknown* proxy, DWORD authn, DWORD authz,
-                                         OLECHAR* principal, DWORD level, DWORD imp,
-                                         void* authInfo, DWORD caps) override
+    HRESULT STDMETHODCALLTYPE QueryBlanket(IUnknown*, DWORD*, DWORD*, OLECHAR**, DWORD*, DWORD*, void**,
+                                           DWORD*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        SetBlanket(IUnknown* proxy, DWORD authn, DWORD authz, OLECHAR* principal, DWORD level, DWORD imp,
+                   void* authInfo, DWORD caps) override
     {
         FakeWmi* world = FakeWmi::Current();
         world->blankets.push_back(
@@ -116,9 +116,8 @@ public:
         return Self(riid, IID_IWbemServices, ppv);
     }
 
-    HRESULT STDMETHODCALLTYPE ExecNotificationQueryAsync(const BSTR language, const BSTR query,
-                                                         LONG flags, IWbemContext* ctx,
-                                                         IWbemObjectSink* handler) override
+    HRESULT STDMETHODCALLTYPE ExecNotificationQueryAsync(const BSTR language, const BSTR query, LONG flags,
+                                                         IWbemContext* ctx, IWbemObjectSink* handler) override
     {
         FakeWmi* world = FakeWmi::Current();
         world->queries.push_back({Text(language), Text(query), flags, ctx == nullptr, handler});
@@ -130,51 +129,49 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
-                                            IWbemCallResult**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE CancelAsyncCall(IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE QueryObjectSink(LONG, IWbemObjectSink**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**,
-                                        IWbemCallResult**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR, LONG, IWbemContext*,
-                                             IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE PutClass(IWbemClassObject*, LONG, IWbemContext*,
-                                       IWbemCallResult**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE PutClassAsync(IWbemClassObject*, LONG, IWbemContext*,
-                                            IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE DeleteClass(const BSTR, LONG, IWbemContext*,
-                                          IWbemCallResult**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE DeleteClassAsync(const BSTR, LONG, IWbemContext*,
-                                               IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE CreateClassEnum(const BSTR, LONG, IWbemContext*,
-                                              IEnumWbemClassObject**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE CreateClassEnumAsync(const BSTR, LONG, IWbemContext*,
-                                                   IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE PutInstance(IWbemClassObject*, LONG, IWbemContext*,
-                                          IWbemCallResult**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
-                                               IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE DeleteInstance(const BSTR, LONG, IWbemContext*,
-                                             IWbemCallResult**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE DeleteInstanceAsync(const BSTR, LONG, IWbemContext*,
-                                                  IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
-                                                 IEnumWbemClassObject**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
-                                                      IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                        IEnumWbemClassObject**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                             IWbemObjectSink*) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                    IEnumWbemClassObject**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*,
-                                         IWbemClassObject*, IWbemClassObject**,
-                                         IWbemCallResult**) override FAKE_UNUSED
-    HRESULT STDMETHODCALLTYPE ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                              IWbemClassObject*, IWbemObjectSink*) override FAKE_UNUSED
+                                            IWbemCallResult**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        CancelAsyncCall(IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        QueryObjectSink(LONG, IWbemObjectSink**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**,
+                  IWbemCallResult**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        GetObjectAsync(const BSTR, LONG, IWbemContext*,
+                       IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        PutClass(IWbemClassObject*, LONG, IWbemContext*,
+                 IWbemCallResult**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        PutClassAsync(IWbemClassObject*, LONG, IWbemContext*,
+                      IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        DeleteClass(const BSTR, LONG, IWbemContext*,
+                    IWbemCallResult**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        DeleteClassAsync(const BSTR, LONG, IWbemContext*,
+                         IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        CreateClassEnum(const BSTR, LONG, IWbemContext*,
+                        IEnumWbemClassObject**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        CreateClassEnumAsync(const BSTR, LONG, IWbemContext*,
+                             IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        PutInstance(IWbemClassObject*, LONG, IWbemContext*,
+                    IWbemCallResult**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
+                         IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        DeleteInstance(const BSTR, LONG, IWbemContext*,
+                       IWbemCallResult**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        DeleteInstanceAsync(const BSTR, LONG, IWbemContext*,
+                            IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
+                           IEnumWbemClassObject**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
+                                IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                  IEnumWbemClassObject**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                       IWbemObjectSink*) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                              IEnumWbemClassObject**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*, IWbemClassObject**,
+                   IWbemCallResult**) override FAKE_UNUSED HRESULT STDMETHODCALLTYPE
+        ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
+                        IWbemObjectSink*) override FAKE_UNUSED
 
-private:
-    IWbemObjectSink* m_handler = nullptr;
+        private : IWbemObjectSink* m_handler = nullptr;
 };
 
 class FakeLocator final : public FakeObject<IWbemLocator>
@@ -212,8 +209,7 @@ public:
     {
         return m_target->Indicate(count, objects);
     }
-    HRESULT STDMETHODCALLTYPE SetStatus(LONG flags, HRESULT hr, BSTR param,
-                                        IWbemClassObject* object) override
+    HRESULT STDMETHODCALLTYPE SetStatus(LONG flags, HRESULT hr, BSTR param, IWbemClassObject* object) override
     {
         return m_target->SetStatus(flags, hr, param, object);
     }
@@ -235,8 +231,7 @@ public:
     }
     ~FakeStub() override
     {
-        if (FakeWmi* world = FakeWmi::Current())
-        {
+        if (FakeWmi* world = FakeWmi::Current()) {
             world->SetWrappedSink(nullptr);
             world->StubObjectFreed();
         }
@@ -245,11 +240,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
-        if (IsEqualGUID(riid, IID_IWbemObjectSink))
-        {
+        if (IsEqualGUID(riid, IID_IWbemObjectSink)) {
             const HRESULT hr = FakeWmi::Current()->results.stubQuery;
-            if (FAILED(hr))
-            {
+            if (FAILED(hr)) {
                 *ppv = kGarbagePointer;
                 return hr;
             }
@@ -289,8 +282,7 @@ public:
     {
         FakeWmi* world = FakeWmi::Current();
         world->stubbedObjects.push_back(object);
-        if (FAILED(world->results.createStub))
-        {
+        if (FAILED(world->results.createStub)) {
             *stub = static_cast<IUnknown*>(kGarbagePointer);
             return world->results.createStub;
         }
@@ -315,11 +307,8 @@ HRESULT WINAPI FakeCoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD conte
 } // namespace
 
 FakeWmi::FakeWmi(const FakeResults& given)
-    : results(given),
-      m_locator(new FakeLocator),
-      m_services(new FakeServices),
-      m_clientSecurity(new FakeClientSecurity),
-      m_apartment(new FakeApartment)
+    : results(given), m_locator(new FakeLocator), m_services(new FakeServices),
+      m_clientSecurity(new FakeClientSecurity), m_apartment(new FakeApartment)
 {
     g_current = this;
     SetCoCreateInstanceForTesting(FakeCoCreateInstance);
@@ -347,19 +336,33 @@ void FakeWmi::LogRelease(const char* object)
     if (!m_recording)
         return;
     long sinkRefs = -1;
-    if (m_wrappedSink)
-    {
+    if (m_wrappedSink) {
         sinkRefs = static_cast<long>(m_wrappedSink->AddRef()) - 1;
         m_wrappedSink->Release();
     }
     releases.push_back({object, sinkRefs});
 }
 
-long FakeWmi::LocatorRefs() const { return m_locator->Refs() - 1; }
-long FakeWmi::ServicesRefs() const { return m_services->Refs() - 1; }
-long FakeWmi::ApartmentRefs() const { return m_apartment->Refs() - 1; }
-IWbemObjectSink* FakeWmi::Handler() const { return m_services->Handler(); }
-IUnknown* FakeWmi::ServicesIdentity() const { return static_cast<IWbemServices*>(m_services); }
+long FakeWmi::LocatorRefs() const
+{
+    return m_locator->Refs() - 1;
+}
+long FakeWmi::ServicesRefs() const
+{
+    return m_services->Refs() - 1;
+}
+long FakeWmi::ApartmentRefs() const
+{
+    return m_apartment->Refs() - 1;
+}
+IWbemObjectSink* FakeWmi::Handler() const
+{
+    return m_services->Handler();
+}
+IUnknown* FakeWmi::ServicesIdentity() const
+{
+    return static_cast<IWbemServices*>(m_services);
+}
 
 void FakeWmi::DropHandler()
 {

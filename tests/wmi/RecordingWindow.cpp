@@ -19,8 +19,7 @@ void RegisterClassOnce()
 RecordingWindow::RecordingWindow(bool ownThread)
 {
     RegisterClassOnce();
-    if (!ownThread)
-    {
+    if (!ownThread) {
         Create();
         return;
     }
@@ -33,15 +32,12 @@ RecordingWindow::RecordingWindow(bool ownThread)
 
 RecordingWindow::~RecordingWindow()
 {
-    if (m_thread)
-    {
+    if (m_thread) {
         if (m_hwnd)
             PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
         WaitForSingleObject(m_thread, kThreadWaitMs);
         CloseHandle(m_thread);
-    }
-    else if (m_hwnd)
-    {
+    } else if (m_hwnd) {
         DestroyWindow(m_hwnd);
     }
     if (m_ready)
@@ -59,8 +55,7 @@ void RecordingWindow::Create()
     m_hwnd = CreateWindowExW(0, kClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
     m_threadId = GetCurrentThreadId();
-    if (m_hwnd)
-    {
+    if (m_hwnd) {
         SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
     }
@@ -74,8 +69,7 @@ DWORD WINAPI RecordingWindow::ThreadMain(void* param)
     if (!self->m_hwnd)
         return 1;
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-    {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -85,11 +79,9 @@ DWORD WINAPI RecordingWindow::ThreadMain(void* param)
 LRESULT CALLBACK RecordingWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    switch (msg)
-    {
+    switch (msg) {
     case WM_BRIGHTNESS_EVENT:
-        if (self)
-        {
+        if (self) {
             std::lock_guard<std::mutex> hold(self->m_lock);
             self->m_received.push_back({wParam, lParam, GetCurrentThreadId()});
         }

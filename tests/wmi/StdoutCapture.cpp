@@ -35,8 +35,7 @@ std::string StdoutCapture::Finish()
     m_savedFd = -1;
 
     std::string bytes;
-    if (FILE* f = _wfopen(m_path, L"rb"))
-    {
+    if (FILE* f = _wfopen(m_path, L"rb")) {
         char buffer[512];
         size_t n;
         while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)

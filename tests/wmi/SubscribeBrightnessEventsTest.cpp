@@ -15,8 +15,7 @@
 
 namespace {
 
-enum class Apartment
-{
+enum class Apartment {
     None,
     SingleThreaded,
     MultiThreaded,
@@ -70,8 +69,7 @@ SubscribeRun SubscribeOnFreshThread(Apartment before = Apartment::None)
     ThreadArgs args{before, &run};
     StdoutCapture capture;
     HANDLE thread = CreateThread(nullptr, 0, SubscribeOnThread, &args, 0, nullptr);
-    if (thread)
-    {
+    if (thread) {
         run.finished = WaitForSingleObject(thread, 60000) == WAIT_OBJECT_0;
         CloseHandle(thread);
     }
@@ -154,8 +152,7 @@ TEST_F(SubscribeTest, AuthenticationNotSetGivesFiveAndReleasesServicesThenLocato
         Failing(&FakeResults::setBlanket, E_ACCESSDENIED),
         WithoutClientSecurity(),
     };
-    for (const FakeResults& results : cases)
-    {
+    for (const FakeResults& results : cases) {
         FakeWmi wmi(results);
         const SubscribeRun run = SubscribeOnFreshThread();
 
@@ -211,11 +208,8 @@ TEST_F(SubscribeTest, RegisteredQueryGivesZeroAndLeavesTheSinkWithTheService)
     EXPECT_EQ(wmi.queries[0].handler, wmi.Handler());
 
     // The setup's own sink reference goes between the stub and the stub sink.
-    EXPECT_EQ(wmi.releases, Releases({{"apartment", 2},
-                                      {"stub", 2},
-                                      {"stubSink", 1},
-                                      {"services", 1},
-                                      {"locator", 1}}));
+    EXPECT_EQ(wmi.releases,
+              Releases({{"apartment", 2}, {"stub", 2}, {"stubSink", 1}, {"services", 1}, {"locator", 1}}));
     EXPECT_EQ(wmi.LocatorRefs(), 0);
     EXPECT_EQ(wmi.ServicesRefs(), 0);
     EXPECT_EQ(wmi.ApartmentRefs(), 0);
@@ -256,11 +250,8 @@ TEST_F(SubscribeTest, RefusedQueryGivesOnePrintsAndReleasesInOrder)
     EXPECT_EQ(run.status, kBrightnessQueryRefused);
     EXPECT_EQ(wmi.queries.size(), 1u);
     EXPECT_EQ(run.output, "ExecNotificationQueryAsync failed with = 0x80041010\r\n");
-    EXPECT_EQ(wmi.releases, Releases({{"services", 2},
-                                      {"locator", 2},
-                                      {"apartment", 2},
-                                      {"stub", 2},
-                                      {"stubSink", 1}}));
+    EXPECT_EQ(wmi.releases,
+              Releases({{"services", 2}, {"locator", 2}, {"apartment", 2}, {"stub", 2}, {"stubSink", 1}}));
     EXPECT_EQ(wmi.LocatorRefs(), 0);
     EXPECT_EQ(wmi.ServicesRefs(), 0);
     EXPECT_EQ(wmi.ApartmentRefs(), 0);
@@ -283,15 +274,20 @@ TEST_F(SubscribeTest, NoStubSinkSkipsTheQueryAndGivesOne)
         size_t stubbed;
         std::vector<ReleaseEntry> releases;
     } cases[] = {
-        {"unsecured apartment", Failing(&FakeResults::createApartment, REGDB_E_CLASSNOTREG), 0,
+        {"unsecured apartment",
+         Failing(&FakeResults::createApartment, REGDB_E_CLASSNOTREG),
+         0,
          {{"services", -1}, {"locator", -1}}},
-        {"object stub", Failing(&FakeResults::createStub, E_OUTOFMEMORY), 1,
+        {"object stub",
+         Failing(&FakeResults::createStub, E_OUTOFMEMORY),
+         1,
          {{"services", -1}, {"locator", -1}, {"apartment", -1}}},
-        {"stub sink", Failing(&FakeResults::stubQuery, E_NOINTERFACE), 1,
+        {"stub sink",
+         Failing(&FakeResults::stubQuery, E_NOINTERFACE),
+         1,
          {{"services", 2}, {"locator", 2}, {"apartment", 2}, {"stub", 2}}},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         SinkWatch watch;
         FakeWmi wmi(c.results);
         const SubscribeRun run = SubscribeOnFreshThread();
@@ -332,8 +328,7 @@ TEST_F(SubscribeTest, CallerInSingleThreadedApartmentGetsEveryStepAndKeepsItsApa
 // apartment, of either model, is still there afterwards.
 TEST_F(SubscribeTest, FailureLeavesTheCallersApartment)
 {
-    for (Apartment before : {Apartment::SingleThreaded, Apartment::MultiThreaded})
-    {
+    for (Apartment before : {Apartment::SingleThreaded, Apartment::MultiThreaded}) {
         FakeWmi wmi(Failing(&FakeResults::createLocator, REGDB_E_CLASSNOTREG));
         const SubscribeRun run = SubscribeOnFreshThread(before);
 

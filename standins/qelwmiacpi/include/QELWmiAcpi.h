@@ -72,5 +72,5 @@ private:
 // into reply. Nonzero when the command was carried out; zero on any failure,
 // including an answer that does not fit replySize. Never waits longer than a
 // few seconds.
-extern "C" QELWMIACPI_API int __cdecl QEL_CallNamePipe(const char* request, int requestSize,
-                                                       char* reply, int replySize);
+extern "C" QELWMIACPI_API int __cdecl QEL_CallNamePipe(const char* request, int requestSize, char* reply,
+                                                       int replySize);

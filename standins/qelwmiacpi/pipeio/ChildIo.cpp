@@ -9,8 +9,7 @@ UniqueHandle KillOnCloseJob()
         return job;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits,
-                                 sizeof limits))
+    if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
         job.Reset();
     return job;
 }
@@ -18,10 +17,9 @@ UniqueHandle KillOnCloseJob()
 UniqueHandle OpenChildOutput(const std::wstring& file)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return UniqueHandle(CreateFileW(file.empty() ? L"NUL" : file.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                    file.empty() ? OPEN_EXISTING : CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueHandle(
+        CreateFileW(file.empty() ? L"NUL" : file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherit, file.empty() ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 } // namespace pipeio

@@ -34,18 +34,15 @@ IoStatus Finish(HANDLE pipe, OVERLAPPED* ov, DWORD* transferred, HANDLE stop, DW
     HANDLE waits[2] = {ov->hEvent, stop};
     DWORD count = stop ? 2 : 1;
     DWORD w = WaitForMultipleObjects(count, waits, FALSE, timeoutMs);
-    if (w != WAIT_OBJECT_0)
-    {
+    if (w != WAIT_OBJECT_0) {
         CancelIoEx(pipe, ov);
         DWORD ignored = 0;
         // Cancelled or not, the operation has ended once this returns.
-        if (GetOverlappedResult(pipe, ov, &ignored, TRUE))
-        {
+        if (GetOverlappedResult(pipe, ov, &ignored, TRUE)) {
             *transferred = ignored;
             return IoStatus::Ok;
         }
-        if (GetLastError() == ERROR_MORE_DATA)
-        {
+        if (GetLastError() == ERROR_MORE_DATA) {
             *transferred = ignored;
             return IoStatus::MoreData;
         }
@@ -67,14 +64,12 @@ IoStatus Run(HANDLE pipe, DWORD* transferred, HANDLE stop, DWORD timeoutMs, Star
         return IoStatus::Broken;
     OVERLAPPED ov{};
     ov.hEvent = event.Get();
-    if (start(&ov))
-    {
+    if (start(&ov)) {
         GetOverlappedResult(pipe, &ov, transferred, FALSE);
         return IoStatus::Ok;
     }
     DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING)
-    {
+    if (error != ERROR_IO_PENDING) {
         if (error == ERROR_MORE_DATA)
             GetOverlappedResult(pipe, &ov, transferred, FALSE);
         return StatusOf(error);
@@ -84,38 +79,33 @@ IoStatus Run(HANDLE pipe, DWORD* transferred, HANDLE stop, DWORD timeoutMs, Star
 
 } // namespace
 
-IoStatus ReadMessage(HANDLE pipe, void* buffer, DWORD size, DWORD* received, HANDLE stop,
-                     DWORD timeoutMs)
+IoStatus ReadMessage(HANDLE pipe, void* buffer, DWORD size, DWORD* received, HANDLE stop, DWORD timeoutMs)
 {
-    return Run(pipe, received, stop, timeoutMs, [&](OVERLAPPED* ov) {
-        return ReadFile(pipe, buffer, size, nullptr, ov) != FALSE;
-    });
+    return Run(pipe, received, stop, timeoutMs,
+               [&](OVERLAPPED* ov) { return ReadFile(pipe, buffer, size, nullptr, ov) != FALSE; });
 }
 
 IoStatus WriteMessage(HANDLE pipe, const void* data, DWORD size, HANDLE stop, DWORD timeoutMs)
 {
     DWORD written = 0;
-    IoStatus status = Run(pipe, &written, stop, timeoutMs, [&](OVERLAPPED* ov) {
-        return WriteFile(pipe, data, size, nullptr, ov) != FALSE;
-    });
+    IoStatus status = Run(pipe, &written, stop, timeoutMs,
+                          [&](OVERLAPPED* ov) { return WriteFile(pipe, data, size, nullptr, ov) != FALSE; });
     if (status == IoStatus::Ok && written != size)
         return IoStatus::Broken;
     return status;
 }
 
-IoStatus ReadWholeMessage(HANDLE pipe, std::string* message, std::size_t limit, bool* truncated,
-                          HANDLE stop, DWORD timeoutMs)
+IoStatus ReadWholeMessage(HANDLE pipe, std::string* message, std::size_t limit, bool* truncated, HANDLE stop,
+                          DWORD timeoutMs)
 {
     message->clear();
     *truncated = false;
     Deadline deadline(timeoutMs);
     std::vector<char> chunk(64 * 1024);
-    for (;;)
-    {
+    for (;;) {
         DWORD got = 0;
         DWORD wait = timeoutMs == INFINITE ? INFINITE : deadline.Remaining();
-        IoStatus status = ReadMessage(pipe, chunk.data(), static_cast<DWORD>(chunk.size()), &got,
-                                      stop, wait);
+        IoStatus status = ReadMessage(pipe, chunk.data(), static_cast<DWORD>(chunk.size()), &got, stop, wait);
         if (status != IoStatus::Ok && status != IoStatus::MoreData)
             return status;
         std::size_t keep = std::min<std::size_t>(got, limit - std::min(limit, message->size()));
@@ -130,12 +120,10 @@ IoStatus ReadWholeMessage(HANDLE pipe, std::string* message, std::size_t limit, 
 UniqueHandle ConnectClient(const std::wstring& path, DWORD timeoutMs)
 {
     Deadline deadline(timeoutMs);
-    for (;;)
-    {
-        UniqueHandle pipe(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
-        if (pipe)
-        {
+    for (;;) {
+        UniqueHandle pipe(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED, nullptr));
+        if (pipe) {
             DWORD mode = PIPE_READMODE_MESSAGE;
             if (!SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr))
                 return UniqueHandle();

@@ -41,8 +41,7 @@ private:
     ULONGLONG m_end;
 };
 
-enum class IoStatus
-{
+enum class IoStatus {
     Ok,
     MoreData, // the message is longer than the buffer; the rest is still queued
     Broken,   // the other end went away, or the handle failed
@@ -50,14 +49,13 @@ enum class IoStatus
     Stopped,
 };
 
-IoStatus ReadMessage(HANDLE pipe, void* buffer, DWORD size, DWORD* received, HANDLE stop,
-                     DWORD timeoutMs);
+IoStatus ReadMessage(HANDLE pipe, void* buffer, DWORD size, DWORD* received, HANDLE stop, DWORD timeoutMs);
 IoStatus WriteMessage(HANDLE pipe, const void* data, DWORD size, HANDLE stop, DWORD timeoutMs);
 
 // Reads one message of any length. At most `limit` bytes are kept in
 // `message`; the rest is read and dropped and *truncated is set.
-IoStatus ReadWholeMessage(HANDLE pipe, std::string* message, std::size_t limit, bool* truncated,
-                          HANDLE stop, DWORD timeoutMs);
+IoStatus ReadWholeMessage(HANDLE pipe, std::string* message, std::size_t limit, bool* truncated, HANDLE stop,
+                          DWORD timeoutMs);
 
 // Opens the client end of a pipe for overlapped I/O in message read mode.
 // A busy pipe is waited for until timeoutMs; a missing one fails at once.

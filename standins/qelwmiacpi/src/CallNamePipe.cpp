@@ -21,8 +21,7 @@ DWORD CallTimeoutMs()
     if (n == 0 || n >= ARRAYSIZE(text))
         return kDefaultTimeoutMs;
     DWORD ms = 0;
-    for (DWORD i = 0; i < n; ++i)
-    {
+    for (DWORD i = 0; i < n; ++i) {
         if (text[i] < L'0' || text[i] > L'9' || ms > kMaxTimeoutMs)
             return kDefaultTimeoutMs;
         ms = ms * 10 + static_cast<DWORD>(text[i] - L'0');
@@ -37,8 +36,7 @@ int Call(const char* request, DWORD requestLength, char* reply, int replySize)
     UniqueHandle pipe = ConnectClient(PipePath(PipeNameFromEnvironment()), deadline.Remaining());
     if (!pipe)
         return 0;
-    if (WriteMessage(pipe.Get(), request, requestLength, nullptr, deadline.Remaining()) !=
-        IoStatus::Ok)
+    if (WriteMessage(pipe.Get(), request, requestLength, nullptr, deadline.Remaining()) != IoStatus::Ok)
         return 0;
 
     // The answer is the status byte and up to replySize - 1 characters; a
@@ -57,8 +55,7 @@ int Call(const char* request, DWORD requestLength, char* reply, int replySize)
 
 } // namespace
 
-extern "C" int __cdecl QEL_CallNamePipe(const char* request, int requestSize, char* reply,
-                                        int replySize)
+extern "C" int __cdecl QEL_CallNamePipe(const char* request, int requestSize, char* reply, int replySize)
 {
     if (!request || !reply || requestSize <= 0 || replySize <= 0)
         return 0;
@@ -66,12 +63,9 @@ extern "C" int __cdecl QEL_CallNamePipe(const char* request, int requestSize, ch
     if (!end)
         return 0;
     DWORD length = static_cast<DWORD>(static_cast<const char*>(end) - request) + 1;
-    try
-    {
+    try {
         return Call(request, length, reply, replySize);
-    }
-    catch (...)
-    {
+    } catch (...) {
         return 0;
     }
 }

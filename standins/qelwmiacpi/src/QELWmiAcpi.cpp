@@ -30,36 +30,27 @@ std::string Narrow(const wchar_t* text)
 
 CQELWmiAcpi::CQELWmiAcpi() : m_nSlot(0)
 {
-    try
-    {
+    try {
         m_nSlot = AcquireSlot();
-    }
-    catch (...)
-    {
+    } catch (...) {
         m_nSlot = 0;
     }
 }
 
 CQELWmiAcpi::~CQELWmiAcpi()
 {
-    try
-    {
+    try {
         ReleaseSlot(m_nSlot);
-    }
-    catch (...)
-    {
+    } catch (...) {
     }
 }
 
 void CQELWmiAcpi::AddHWND(HWND hWnd)
 {
-    try
-    {
+    try {
         if (auto subscription = FindSlot(m_nSlot))
             subscription->AddWindow(hWnd);
-    }
-    catch (...)
-    {
+    } catch (...) {
     }
 }
 
@@ -72,17 +63,14 @@ bool CQELWmiAcpi::QELWMIEvent(const wchar_t* query, char* /*buffer*/, const wcha
     if (!SameText(query, L"Select * from QEL_Event") || !SameText(wmiNamespace, L"root\\wmi") ||
         !SameText(language, L"WQL"))
         return false;
-    try
-    {
+    try {
         auto subscription = FindSlot(m_nSlot);
         if (!subscription)
             return false;
-        std::string message = wire::kSubscribe + Narrow(wmiNamespace) + "\n" +
-                              Narrow(language) + "\n" + Narrow(query);
+        std::string message =
+            wire::kSubscribe + Narrow(wmiNamespace) + "\n" + Narrow(language) + "\n" + Narrow(query);
         return subscription->Start(pipeio::PipePath(pipeio::PipeNameFromEnvironment()), message);
-    }
-    catch (...)
-    {
+    } catch (...) {
         return false;
     }
 }

@@ -30,8 +30,7 @@ bool ParseEvent(const char* text, DWORD length, unsigned* code)
     if (length <= prefix || length > prefix + 3 || std::memcmp(text, wire::kEvent, prefix) != 0)
         return false;
     unsigned value = 0;
-    for (DWORD i = prefix; i < length; ++i)
-    {
+    for (DWORD i = prefix; i < length; ++i) {
         if (text[i] < '0' || text[i] > '9')
             return false;
         value = value * 10 + static_cast<unsigned>(text[i] - '0');
@@ -71,8 +70,7 @@ bool Subscription::Start(const std::wstring& pipePath, const std::string& subscr
         return false;
     auto* start = new ThreadStart{shared_from_this(), module};
     m_thread.Reset(CreateThread(nullptr, 0, &Subscription::ThreadMain, start, 0, nullptr));
-    if (!m_thread)
-    {
+    if (!m_thread) {
         delete start;
         FreeLibrary(module);
         return false;
@@ -110,8 +108,7 @@ DWORD WINAPI Subscription::ThreadMain(void* param)
 void Subscription::Run()
 {
     DWORD backoff = kMinBackoffMs;
-    for (;;)
-    {
+    for (;;) {
         if (Session())
             backoff = kMinBackoffMs;
         if (WaitForSingleObject(m_stop.Get(), backoff) != WAIT_TIMEOUT)
@@ -130,19 +127,16 @@ bool Subscription::Session()
     UniqueHandle pipe = ConnectClient(m_pipePath, kConnectTimeoutMs);
     if (!pipe)
         return false;
-    if (WriteMessage(pipe.Get(), m_message.data(), static_cast<DWORD>(m_message.size()),
-                     m_stop.Get(), kReplyTimeoutMs) != IoStatus::Ok)
+    if (WriteMessage(pipe.Get(), m_message.data(), static_cast<DWORD>(m_message.size()), m_stop.Get(),
+                     kReplyTimeoutMs) != IoStatus::Ok)
         return false;
     char buffer[64];
     DWORD got = 0;
-    if (ReadMessage(pipe.Get(), buffer, sizeof buffer, &got, m_stop.Get(), kReplyTimeoutMs) !=
-            IoStatus::Ok ||
+    if (ReadMessage(pipe.Get(), buffer, sizeof buffer, &got, m_stop.Get(), kReplyTimeoutMs) != IoStatus::Ok ||
         got != sizeof wire::kSubscribed - 1 || std::memcmp(buffer, wire::kSubscribed, got) != 0)
         return false;
-    for (;;)
-    {
-        IoStatus status =
-            ReadMessage(pipe.Get(), buffer, sizeof buffer, &got, m_stop.Get(), INFINITE);
+    for (;;) {
+        IoStatus status = ReadMessage(pipe.Get(), buffer, sizeof buffer, &got, m_stop.Get(), INFINITE);
         if (status != IoStatus::Ok)
             return true;
         unsigned code = 0;
