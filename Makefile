@@ -1,25 +1,25 @@
 # Thin front for CMake and CTest. Every target installs what is missing first.
 BUILD ?= build
-TOOLCHAIN := cmake/toolchain-i686-w64-mingw32.cmake
 JOBS ?= 2
+export JOBS
 
-.PHONY: all deps configure build test clean
+.PHONY: all deps build test format clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release
-
-configure: $(BUILD)/CMakeCache.txt
-
-build: deps configure
-	cmake --build $(BUILD) -j $(JOBS)
+# Configures and builds everything (scripts/korvane-build picks the toolchain).
+build: deps
+	scripts/korvane-build $(BUILD)
 
 test: build
 	scripts/test-session $(BUILD) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# Applies the house style (.clang-format) to every tracked C++ file.
+format: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
 
 clean:
 	rm -rf $(BUILD)

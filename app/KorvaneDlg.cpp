@@ -128,7 +128,9 @@ BOOL CKorvaneDlg::OnInitDialog()
 
 void CKorvaneDlg::AddTrayIcon()
 {
+#ifndef _WIN64
     static_assert(sizeof(NOTIFYICONDATAW) == 956, "the shell is given the full record");
+#endif
     m_nid = {};
     m_nid.cbSize = sizeof(NOTIFYICONDATAW);
     m_nid.hWnd = m_hWnd;

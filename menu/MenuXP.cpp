@@ -9,7 +9,9 @@ namespace {
 // NONCLIENTMETRICSW as this build declares it, iPaddedBorderWidth included.
 constexpr UINT kNonClientMetricsSize = 504;
 static_assert(sizeof(NONCLIENTMETRICSW) == kNonClientMetricsSize, "NONCLIENTMETRICSW layout");
+#ifndef _WIN64
 static_assert(sizeof(MENUITEMINFOW) == 48, "MENUITEMINFOW layout");
+#endif
 
 // The GUI font stands in when the system's menu font cannot be had.
 bool GetFallbackFont(LOGFONTW* pLogFont)

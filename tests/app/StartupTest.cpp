@@ -50,7 +50,11 @@ protected:
         EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dlg.m_hWnd, WM_GETICON, ICON_BIG, 0)), dlg.m_hIcon);
         EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dlg.m_hWnd, WM_GETICON, ICON_SMALL, 0)), dlg.m_hIcon);
 
+#ifdef _WIN64
+        EXPECT_EQ(dlg.m_nid.cbSize, sizeof(NOTIFYICONDATAW));
+#else
         EXPECT_EQ(dlg.m_nid.cbSize, 956u);
+#endif
         EXPECT_EQ(dlg.m_nid.hWnd, dlg.m_hWnd);
         EXPECT_EQ(dlg.m_nid.uID, 1u);
         EXPECT_EQ(dlg.m_nid.uCallbackMessage, WM_TRAYICON_NOTIFY);

@@ -1,13 +1,20 @@
-// The test harness itself: tests run as 32-bit Windows programs under Wine.
+// The test harness itself: tests run as Windows programs of the build's
+// architecture under Wine (32-bit where the machine runs 32-bit code).
 #include <gtest/gtest.h>
 #include <windows.h>
 
-TEST(Harness, RunsAsThirtyTwoBitWindowsProgram)
+TEST(Harness, RunsAsWindowsProgramOfTheBuildsArchitecture)
 {
+#ifdef _WIN64
+    EXPECT_EQ(sizeof(void*), 8u);
+    const WORD expected = PROCESSOR_ARCHITECTURE_AMD64;
+#else
     EXPECT_EQ(sizeof(void*), 4u);
+    const WORD expected = PROCESSOR_ARCHITECTURE_INTEL;
+#endif
     SYSTEM_INFO si{};
     GetNativeSystemInfo(&si);
-    EXPECT_EQ(si.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_INTEL);
+    EXPECT_EQ(si.wProcessorArchitecture, expected);
 }
 
 TEST(Harness, HasADisplay)

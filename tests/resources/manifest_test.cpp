@@ -22,7 +22,7 @@ TEST_P(ManifestResource, AsksForCallersRightsAndCommonControlsSix)
     const std::string text(reinterpret_cast<const char*>(res.data), res.size);
     for (const char* part :
          {"level=\"asInvoker\"", "uiAccess=\"false\"", "name=\"Microsoft.Windows.Common-Controls\"",
-          "version=\"6.0.0.0\"", "processorArchitecture=\"x86\"", "publicKeyToken=\"6595b64144ccf1df\"",
+          "version=\"6.0.0.0\"", "processorArchitecture=\"*\"", "publicKeyToken=\"6595b64144ccf1df\"",
           "language=\"*\""})
         EXPECT_NE(text.find(part), std::string::npos) << part;
     EXPECT_EQ(text.find("requireAdministrator"), std::string::npos);

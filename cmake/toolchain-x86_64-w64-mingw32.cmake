@@ -1,0 +1,7 @@
+# 64-bit Windows cross build with MinGW-w64, for test runs on machines that
+# cannot execute 32-bit x86 code (Wine then runs everything as 64-bit). The
+# shipped program is always the 32-bit build.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(KORVANE_MINGW_PREFIX x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
