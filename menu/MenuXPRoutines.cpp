@@ -59,7 +59,9 @@ HBITMAP CMenuXP::CreateGradientBitmap(HDC hDC, COLORREF crFrom, COLORREF crTo, i
         return nullptr;
     const unsigned long long nPixels =
         static_cast<unsigned long long>(nWidth) * static_cast<unsigned long long>(nHeight);
-    if (nPixels > SIZE_MAX / sizeof(DWORD))
+    // A DIB's image size is a DWORD: anything larger cannot be described,
+    // and would only cost a huge allocation and fill first.
+    if (nPixels > MAXDWORD / sizeof(DWORD))
         return nullptr;
 
     DWORD table[256];
