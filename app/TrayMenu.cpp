@@ -111,8 +111,13 @@ BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         RestoreDefaultClocks();
         break;
     case IDM_ABOUT:
-        if (g_pAboutDlg)
+        if (g_pAboutDlg) {
             g_pAboutDlg->ShowWindow(SW_SHOW);
+            // OK hid the box with the focus on the box itself, which showing
+            // does not undo: the keyboard and a screen reader start at OK.
+            g_pAboutDlg->SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(g_pAboutDlg->GetDlgItem(IDOK)),
+                                     TRUE);
+        }
         CenterAboutBox();
         break;
     case IDM_EXIT:
