@@ -247,19 +247,8 @@ TEST_F(TrayMenu, RightButtonReleaseShowsTheEntriesForTheState)
         dlg.m_bOCAvailable = row.available;
         dlg.m_bOCEnabled = row.enabled;
         Mark();
-        bool timedOut = false;
-        SeenMenu seen;
-        {
-            MenuWatch watch(dlg.m_hWnd);
-            OneShotTimer safety(kSafetyMs, [&] {
-                timedOut = true;
-                EndMenu();
-            });
-            EXPECT_EQ(SendMessageW(dlg.m_hWnd, WM_TRAYICON_NOTIFY, 1, WM_RBUTTONUP), 1);
-            seen = watch.seen;
-        }
-        ASSERT_FALSE(timedOut);
-        ASSERT_GE(seen.idle, 1) << "the menu was open";
+        const SeenMenu seen = RightClick(dlg);
+        ASSERT_FALSE(HasFailure()) << "the menu was open and closed";
         EXPECT_EQ(seen.windowClass, L"#32768");
         ASSERT_TRUE(seen.isMenuXP);
         EXPECT_EQ(seen.selectedBar, 0x00DCA078u);
