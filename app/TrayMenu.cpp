@@ -6,6 +6,7 @@
 #include "KorvaneDlg.h"
 #include "MainState.h"
 #include "MenuXP.h"
+#include "TextMenu.h"
 #include "resource.h"
 
 namespace {
@@ -72,6 +73,15 @@ std::unique_ptr<CMenuXP> BuildTrayMenu(bool bAvailable, bool bEnabled)
     menu->AppendODMenu(exitEntry.release());
     return menu;
 }
+
+// Owner-drawn entries carry no text a screen reader can read: while one runs,
+// the same state is shown as a standard text menu.
+std::unique_ptr<CMenu> BuildMenuForState(bool bAvailable, bool bEnabled)
+{
+    if (ScreenReaderRunning())
+        return BuildTextTrayMenu(bAvailable, bEnabled);
+    return BuildTrayMenu(bAvailable, bEnabled);
+}
 } // namespace
 
 LRESULT CKorvaneDlg::OnTrayNotify(WPARAM, LPARAM lParam)
@@ -82,7 +92,7 @@ LRESULT CKorvaneDlg::OnTrayNotify(WPARAM, LPARAM lParam)
     ::GetCursorPos(&pt);
     SetForegroundWindow();
 
-    if (std::unique_ptr<CMenuXP> menu = BuildTrayMenu(m_bOCAvailable, m_bOCEnabled)) {
+    if (std::unique_ptr<CMenu> menu = BuildMenuForState(m_bOCAvailable, m_bOCEnabled)) {
         menu->TrackPopupMenu(0, pt.x, pt.y, m_hWnd, nullptr);
         PostMessage(WM_NULL, 0, 0);
     }
@@ -101,8 +111,13 @@ BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         RestoreDefaultClocks();
         break;
     case IDM_ABOUT:
-        if (g_pAboutDlg)
+        if (g_pAboutDlg) {
             g_pAboutDlg->ShowWindow(SW_SHOW);
+            // OK hid the box with the focus on the box itself, which showing
+            // does not undo: the keyboard and a screen reader start at OK.
+            g_pAboutDlg->SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(g_pAboutDlg->GetDlgItem(IDOK)),
+                                     TRUE);
+        }
         CenterAboutBox();
         break;
     case IDM_EXIT:

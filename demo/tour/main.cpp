@@ -3,7 +3,8 @@
 // its real inputs one after the other (tray clicks, the menu chosen with the
 // keyboard, firmware events, power and session broadcasts) and prints what
 // each caused. Every step is checked; the exit status is 0 only when all
-// passed. Pictures of the menu and the About box are saved as BMP files.
+// passed. Pictures of the menu, the text menu shown while a screen reader
+// runs, and the About box are saved as BMP files.
 //
 //   korvane-tour [--gpu nvidia|amd] [--out FOLDER]
 #include "Files.h"
@@ -18,6 +19,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 
 namespace {
 
@@ -56,6 +58,32 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options)
     return true;
 }
 
+// The system's screen-reader setting, on for as long as this lives. It is set
+// for the session only (not written to the user's profile), as a screen
+// reader announces itself, and put back as it was on every path.
+class ScreenReaderOn
+{
+public:
+    ScreenReaderOn()
+    {
+        m_changed = SystemParametersInfoW(SPI_GETSCREENREADER, 0, &m_before, 0) &&
+                    SystemParametersInfoW(SPI_SETSCREENREADER, TRUE, nullptr, SPIF_SENDCHANGE);
+    }
+    ~ScreenReaderOn()
+    {
+        if (m_changed)
+            SystemParametersInfoW(SPI_SETSCREENREADER, m_before, nullptr, SPIF_SENDCHANGE);
+    }
+    ScreenReaderOn(const ScreenReaderOn&) = delete;
+    ScreenReaderOn& operator=(const ScreenReaderOn&) = delete;
+
+    bool Changed() const { return m_changed; }
+
+private:
+    BOOL m_before = FALSE;
+    bool m_changed = false;
+};
+
 // The whole tour, with the state its steps share.
 class Tour
 {
@@ -88,6 +116,8 @@ private:
     bool ShowAbout(std::string* problem);
     bool CloseAbout(std::string* problem);
     bool Exit(std::string* problem);
+    bool StartWithScreenReader(std::string* problem);
+    bool ExitFromTextMenu(std::string* problem);
 
     bool SavePicture(HWND window, const wchar_t* name, std::string* problem);
 
@@ -98,6 +128,7 @@ private:
     POINT m_menuAt;
     HWND m_menu = nullptr;
     std::vector<std::wstring> m_pictures;
+    std::unique_ptr<ScreenReaderOn> m_screenReader;
 };
 
 bool Tour::StartKorvane(std::string* problem)
@@ -233,6 +264,26 @@ bool Tour::Exit(std::string* problem)
     return true;
 }
 
+// Wine gives a running program the setting as it was when the program first
+// asked, so Korvane sees the screen reader only when started after it is on.
+// The setting stays on until the text menu's Exit, or the end of the tour.
+bool Tour::StartWithScreenReader(std::string* problem)
+{
+    m_screenReader = std::make_unique<ScreenReaderOn>();
+    if (!m_screenReader->Changed()) {
+        *problem = "the screen-reader setting cannot be turned on";
+        return false;
+    }
+    return StartKorvane(problem);
+}
+
+bool Tour::ExitFromTextMenu(std::string* problem)
+{
+    const bool exited = RightClick(L"menu-screen-reader.bmp", problem) && Exit(problem);
+    m_screenReader.reset();
+    return exited;
+}
+
 void Tour::EndKorvane()
 {
     if (!m_korvane.IsRunning())
@@ -332,6 +383,12 @@ bool Tour::Run()
         {"About box: OK", [&](std::string* p) { return CloseAbout(p); }, {{}, 1, "overclocked"}},
         {"right-click, menu: Exit (Up Enter); exit status 0",
          [&](std::string* p) { return Exit(p); },
+         {Concat({ClockOperation(0), ClockOperation(0)}), 0, "default", false}},
+        {"screen reader on; Korvane.exe starts again",
+         [&](std::string* p) { return StartWithScreenReader(p); },
+         {Concat({{drive::kQuerySystem0}, ClockOperation(1)}), 1, "overclocked"}},
+        {"right-click: text menu (picture), Exit (Up Enter)",
+         [&](std::string* p) { return ExitFromTextMenu(p); },
          {Concat({ClockOperation(0), ClockOperation(0)}), 0, "default", false}},
     };
     for (const Step& step : steps) {

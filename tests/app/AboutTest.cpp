@@ -1,5 +1,5 @@
-// The About box: centring the modeless one, the legal notice line, and the
-// modal one opened by the system-menu command.
+// The About box: centring the modeless one, the legal notice line, the
+// modal one opened by the system-menu command, and the box with the keyboard.
 #include "AppScenario.h"
 
 #include "AboutDlg.h"
@@ -166,6 +166,68 @@ TEST_F(About, SystemCommandsFrom16To31OpenTheModalAboutBox)
         EXPECT_FALSE(IsWindowVisible(modeless)) << "the modeless box is not the one shown";
     }
     EXPECT_EQ(Recorded(), Steps{});
+}
+
+struct ControlRow
+{
+    int id;
+    const wchar_t* windowClass;
+    bool tabStop;
+};
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    return name;
+}
+
+// What a screen reader user meets: the box shown from the tray menu holds the
+// focus on OK, its texts are static text outside the tab order (read with
+// the box), and Enter or Esc closes it.
+TEST_F(About, TheShownBoxIsReadAndClosedWithTheKeyboard)
+{
+    UseDrivers(Drivers::Nvidia);
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    ASSERT_NE(g_pAboutDlg, nullptr);
+    const HWND box = g_pAboutDlg->m_hWnd;
+    const HWND ok = GetDlgItem(box, IDOK);
+
+    const ControlRow rows[] = {
+        {IDC_STATIC, L"Static", false},
+        {IDC_VERSION_TEXT, L"Static", false},
+        {IDC_LEGAL_NOTICE, L"Static", false},
+        {IDOK, L"Button", true},
+    };
+    HWND child = GetWindow(box, GW_CHILD);
+    for (const ControlRow& row : rows) {
+        SCOPED_TRACE("control " + std::to_string(row.id));
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(GetDlgCtrlID(child), row.id);
+        EXPECT_EQ(ClassOf(child), row.windowClass);
+        EXPECT_EQ((GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0, row.tabStop);
+        if (row.id == IDC_VERSION_TEXT || row.id == IDC_LEGAL_NOTICE) {
+            EXPECT_FALSE(ControlText(box, row.id).empty());
+        }
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr) << "no other control";
+
+    // Each closing leaves the focus on the box itself; the next showing
+    // brings it back to OK.
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE, VK_RETURN}) {
+        SCOPED_TRACE("key " + std::to_string(key));
+        dlg.OnCommand(IDM_ABOUT, 0);
+        PumpMessages();
+        ASSERT_TRUE(IsWindowVisible(box));
+        EXPECT_EQ(GetFocus(), ok) << "the focus is on OK";
+        EXPECT_EQ(GetNextDlgTabItem(box, ok, FALSE), ok) << "Tab stays on OK";
+        MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+        EXPECT_TRUE(IsDialogMessageW(box, &msg));
+        PumpMessages();
+        EXPECT_FALSE(IsWindowVisible(box));
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "AboutDlg.h"
 #include "BrightnessEvents.h"
 #include "MainState.h"
+#include "TextMenu.h"
 #include "Waits.h"
 #include "gpu/AdlBackend.h"
 #include "gpu/NvapiBackend.h"
@@ -19,6 +20,7 @@ AppScenario* g_scenario = nullptr;
 SleepFn g_previousSleep = nullptr;
 gpu::MessageBoxFn g_previousBox = nullptr;
 CoCreateInstanceFn g_previousCoCreate = nullptr;
+ScreenReaderFn g_previousScreenReader = nullptr;
 
 const char kNvClockPrefix[] = "NvClockMode";
 const char kAdlClockPrefix[] = "ADL_Display_ODClockConfig_Set";
@@ -35,6 +37,12 @@ HRESULT WINAPI NoComObjects(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* object)
     if (object)
         *object = nullptr;
     return REGDB_E_CLASSNOTREG;
+}
+
+// The tray menu does not depend on the machine's accessibility setting.
+bool NoScreenReader()
+{
+    return false;
 }
 
 void Append(Steps& steps, const std::vector<std::string>& lines, size_t& seen, const char* prefix)
@@ -85,6 +93,7 @@ void AppScenario::SetUp()
     g_previousSleep = SetSleepForTesting(&AppScenario::RecordWait);
     g_previousBox = gpu::SetMessageBoxForTesting(&NoMessageBox);
     g_previousCoCreate = SetCoCreateInstanceForTesting(&NoComObjects);
+    g_previousScreenReader = SetScreenReaderForTesting(&NoScreenReader);
     firmware = std::make_unique<FirmwareFake>([this](const std::string& command) { Record(Pipe(command)); });
 
     // Firmware events would come from a service on this pipe; none listens there.
@@ -107,6 +116,7 @@ void AppScenario::TearDown()
     SetSleepForTesting(g_previousSleep);
     gpu::SetMessageBoxForTesting(g_previousBox);
     SetCoCreateInstanceForTesting(g_previousCoCreate);
+    SetScreenReaderForTesting(g_previousScreenReader);
 
     m_nvapi.reset();
     m_adl.reset();

@@ -1,7 +1,7 @@
 // The base of every application test: the firmware behind a recording fake,
 // the waits recorded instead of slept, the fake drivers in a fresh folder on
-// the DLL search path, the brightness subscription kept away from WMI, and
-// every global of the program put back afterwards.
+// the DLL search path, the brightness subscription kept away from WMI, no
+// screen reader running, and every global of the program put back afterwards.
 //
 // What the program did is read as one ordered list of steps:
 //   "wait <ms>"           a wait through the sleep seam

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "MenuXP.h"
+#include "TextMenu.h"
 #include "ThreadTimer.h"
 #include "resource.h"
 
@@ -53,6 +54,8 @@ struct SeenEntry
     UINT type = 0;
     UINT state = 0;
     UINT id = 0;
+    ULONG_PTR data = 0;
+    std::wstring menuString;
     bool hasItem = false;
     UINT itemId = 0;
     std::wstring text;
@@ -74,7 +77,8 @@ struct SeenMenu
 };
 
 // Watches the owner window for the menu loop's first idle moment, reads the
-// open menu through its window and closes it.
+// open menu through its window and closes it, or, given keys, presses them in
+// the menu instead.
 class MenuWatch
 {
 public:
@@ -93,6 +97,7 @@ public:
     MenuWatch& operator=(const MenuWatch&) = delete;
 
     SeenMenu seen;
+    std::vector<WPARAM> keys;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -101,7 +106,10 @@ private:
         if (message == WM_ENTERIDLE && wParam == MSGF_MENU && self->seen.idle++ == 0) {
             HWND window = lParam ? reinterpret_cast<HWND>(lParam) : FindWindowW(L"#32768", nullptr);
             self->Read(window);
-            EndMenu();
+            for (WPARAM key : self->keys)
+                PostMessageW(window, WM_KEYDOWN, key, 0);
+            if (self->keys.empty())
+                EndMenu();
         }
         return CallWindowProcW(self->m_previous, hwnd, message, wParam, lParam);
     }
@@ -128,6 +136,7 @@ private:
                 entry.type = mii.fType;
                 entry.state = mii.fState;
                 entry.id = mii.wID;
+                entry.data = mii.dwItemData;
                 if (const CMenuXPItem* item = MenuXPItemFromData(mii.dwItemData)) {
                     entry.hasItem = true;
                     entry.itemId = item->m_nID;
@@ -138,6 +147,9 @@ private:
                     entry.iconGroup = IconGroupOf(item->m_hIcon);
                 }
             }
+            wchar_t text[32] = {};
+            GetMenuStringW(seen.menu, static_cast<UINT>(i), text, 32, MF_BYPOSITION);
+            entry.menuString = text;
             seen.entries.push_back(entry);
         }
     }
@@ -163,6 +175,16 @@ bool Contains(const std::vector<UINT>& messages, UINT message)
     return std::find(messages.begin(), messages.end(), message) != messages.end();
 }
 
+// The screen reader's answer for the next right-clicks, and how often the
+// program asked.
+bool g_screenReader = false;
+int g_asked = 0;
+bool FakeScreenReader()
+{
+    ++g_asked;
+    return g_screenReader;
+}
+
 class TrayMenu : public AppScenario
 {
 protected:
@@ -170,6 +192,29 @@ protected:
     {
         AppScenario::SetUp();
         UseDrivers(Drivers::Nvidia);
+        g_screenReader = false;
+        g_asked = 0;
+    }
+
+    // A right-click on the icon; returns the menu as it was while open. With
+    // keys, they are pressed in the open menu.
+    SeenMenu RightClick(CKorvaneDlg& dlg, std::vector<WPARAM> keys = {})
+    {
+        bool timedOut = false;
+        SeenMenu seen;
+        {
+            MenuWatch watch(dlg.m_hWnd);
+            watch.keys = std::move(keys);
+            OneShotTimer safety(kSafetyMs, [&] {
+                timedOut = true;
+                EndMenu();
+            });
+            EXPECT_EQ(SendMessageW(dlg.m_hWnd, WM_TRAYICON_NOTIFY, 1, WM_RBUTTONUP), 1);
+            seen = watch.seen;
+        }
+        EXPECT_FALSE(timedOut);
+        EXPECT_GE(seen.idle, 1) << "the menu was open";
+        return seen;
     }
 };
 
@@ -202,19 +247,8 @@ TEST_F(TrayMenu, RightButtonReleaseShowsTheEntriesForTheState)
         dlg.m_bOCAvailable = row.available;
         dlg.m_bOCEnabled = row.enabled;
         Mark();
-        bool timedOut = false;
-        SeenMenu seen;
-        {
-            MenuWatch watch(dlg.m_hWnd);
-            OneShotTimer safety(kSafetyMs, [&] {
-                timedOut = true;
-                EndMenu();
-            });
-            EXPECT_EQ(SendMessageW(dlg.m_hWnd, WM_TRAYICON_NOTIFY, 1, WM_RBUTTONUP), 1);
-            seen = watch.seen;
-        }
-        ASSERT_FALSE(timedOut);
-        ASSERT_GE(seen.idle, 1) << "the menu was open";
+        const SeenMenu seen = RightClick(dlg);
+        ASSERT_FALSE(HasFailure()) << "the menu was open and closed";
         EXPECT_EQ(seen.windowClass, L"#32768");
         ASSERT_TRUE(seen.isMenuXP);
         EXPECT_EQ(seen.selectedBar, 0x00DCA078u);
@@ -297,6 +331,132 @@ TEST_F(TrayMenu, OtherMouseMessagesOpenNothing)
         EXPECT_FALSE(timedOut);
         EXPECT_FALSE(Contains(TakePosted(dlg.m_hWnd), WM_NULL));
     }
+}
+
+bool Grayed(const SeenEntry& entry)
+{
+    return (entry.state & MFS_GRAYED) == MFS_GRAYED;
+}
+
+const SeenEntry* EntryWithId(const SeenMenu& menu, UINT id)
+{
+    for (const SeenEntry& entry : menu.entries) {
+        if (entry.id == id && !(entry.type & MFT_SEPARATOR))
+            return &entry;
+    }
+    return nullptr;
+}
+
+TEST_F(TrayMenu, WithAScreenReaderTheSameStateIsShownAsATextMenu)
+{
+    const ScreenReaderFn previous = SetScreenReaderForTesting(&FakeScreenReader);
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    TakePosted(dlg.m_hWnd);
+
+    const MenuRow rows[] = {
+        {true, true, 0, 0}, {true, false, 0, 0}, {false, true, 0, 0}, {false, false, 0, 0}};
+    for (const MenuRow& row : rows) {
+        SCOPED_TRACE(std::string("available ") + (row.available ? "yes" : "no") + ", enabled " +
+                     (row.enabled ? "yes" : "no"));
+        dlg.m_bOCAvailable = row.available;
+        dlg.m_bOCEnabled = row.enabled;
+        Mark();
+
+        g_screenReader = false;
+        const SeenMenu drawn = RightClick(dlg);
+        EXPECT_TRUE(drawn.isMenuXP) << "without a screen reader the menu is owner-drawn";
+        ASSERT_EQ(drawn.entries.size(), 7u);
+        EXPECT_TRUE(drawn.entries[1].type & MFT_OWNERDRAW);
+        TakePosted(dlg.m_hWnd);
+
+        g_screenReader = true;
+        const SeenMenu text = RightClick(dlg);
+        EXPECT_EQ(text.windowClass, L"#32768");
+        EXPECT_FALSE(text.isMenuXP);
+        ASSERT_EQ(text.entries.size(), 6u) << "no side bar";
+
+        struct Expected
+        {
+            UINT id;
+            const wchar_t* text;
+            bool separator;
+        };
+        const Expected expected[6] = {
+            {IDM_ENABLE, L"Enable", false},
+            {IDM_DISABLE, L"Disable", false},
+            {0, L"", true},
+            {IDM_ABOUT, L"About", false},
+            {0, L"", true},
+            {IDM_EXIT, L"Exit", false},
+        };
+        const UINT chosen = row.enabled ? IDM_ENABLE : IDM_DISABLE;
+        for (size_t i = 0; i < 6; ++i) {
+            SCOPED_TRACE("entry " + std::to_string(i));
+            const SeenEntry& entry = text.entries[i];
+            EXPECT_EQ(entry.type & MFT_OWNERDRAW, 0u);
+            EXPECT_EQ(entry.data, 0u) << "no item object behind the entry";
+            EXPECT_EQ((entry.type & MFT_SEPARATOR) != 0, expected[i].separator);
+            EXPECT_EQ(entry.type & (MFT_MENUBREAK | MFT_MENUBARBREAK), 0u) << "one column";
+            if (expected[i].separator)
+                continue;
+            EXPECT_EQ(entry.id, expected[i].id);
+            EXPECT_EQ(entry.menuString, expected[i].text);
+            // The chosen mode alone carries the mark, a radio check.
+            EXPECT_EQ((entry.state & MFS_CHECKED) != 0, entry.id == chosen);
+            EXPECT_EQ((entry.type & MFT_RADIOCHECK) != 0, entry.id == chosen);
+            const bool mode = entry.id == IDM_ENABLE || entry.id == IDM_DISABLE;
+            const SeenEntry* same = EntryWithId(drawn, entry.id);
+            ASSERT_NE(same, nullptr);
+            EXPECT_EQ(Grayed(entry), Grayed(*same)) << "grayed as in the owner-drawn menu";
+            EXPECT_EQ(Grayed(entry), mode && !row.available);
+        }
+
+        EXPECT_FALSE(IsMenu(text.menu)) << "the text menu is destroyed once closed";
+        EXPECT_TRUE(Contains(TakePosted(dlg.m_hWnd), WM_NULL));
+        EXPECT_EQ(Recorded(), Steps{}) << "closing the menu chose nothing";
+        EXPECT_EQ(dlg.m_bOCEnabled, row.enabled);
+    }
+    EXPECT_EQ(g_asked, 8) << "asked at every right-click";
+    SetScreenReaderForTesting(previous);
+}
+
+TEST_F(TrayMenu, DisableChosenWithTheKeyboardSwitchesTheClocksFromEitherMenu)
+{
+    const ScreenReaderFn previous = SetScreenReaderForTesting(&FakeScreenReader);
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    for (bool screenReader : {false, true}) {
+        SCOPED_TRACE(screenReader ? "text menu" : "owner-drawn menu");
+        g_screenReader = screenReader;
+        dlg.m_bOCAvailable = true;
+        dlg.m_bOCEnabled = true;
+        firmware->ap = "7";
+        PumpMessages();
+        Mark();
+
+        const SeenMenu seen = RightClick(dlg, {VK_DOWN, VK_DOWN, VK_RETURN});
+        EXPECT_EQ(seen.isMenuXP, !screenReader);
+        EXPECT_FALSE(IsMenu(seen.menu));
+        PumpMessages(); // the chosen command arrives as a posted WM_COMMAND
+        EXPECT_EQ(Recorded(), NvidiaRestore(7));
+        EXPECT_FALSE(dlg.m_bOCEnabled);
+    }
+    SetScreenReaderForTesting(previous);
+}
+
+// The program's own question, answered by the system setting.
+TEST(ScreenReader, RunningFollowsTheSystemSetting)
+{
+    const ScreenReaderFn previous = SetScreenReaderForTesting(nullptr);
+    BOOL before = FALSE;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENREADER, 0, &before, 0));
+    for (BOOL on : {TRUE, FALSE, TRUE}) {
+        ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENREADER, on, nullptr, 0));
+        EXPECT_EQ(ScreenReaderRunning(), on == TRUE);
+    }
+    SystemParametersInfoW(SPI_SETSCREENREADER, before, nullptr, 0);
+    SetScreenReaderForTesting(previous);
 }
 
 } // namespace
