@@ -3,7 +3,7 @@
 #   make demo [GPU=amd]     guided tour on a virtual display, pictures in $(BUILD)/demo/
 #   make run [GPU=amd]      Korvane on your display with a console to drive it
 #   make dist               $(BUILD)/dist/Korvane-<version>.zip
-#   make docs-screenshot    the tour's menu picture as docs/menu.png
+#   make docs-screenshot    the tour's menu pictures as docs/menu.png and docs/menu-screen-reader.png
 BUILD ?= build
 GPU ?= nvidia
 
@@ -20,3 +20,4 @@ dist:
 
 docs-screenshot: demo
 	cp $(BUILD)/demo/menu-enabled.png docs/menu.png
+	cp $(BUILD)/demo/menu-screen-reader.png docs/menu-screen-reader.png
