@@ -3,9 +3,11 @@
 #include <new>
 
 #include "AboutDlg.h"
+#include "EventNames.h"
 #include "KorvaneDlg.h"
 #include "MainState.h"
 #include "MenuXP.h"
+#include "diag/DiagnosticLog.h"
 #include "resource.h"
 
 namespace {
@@ -91,6 +93,8 @@ LRESULT CKorvaneDlg::OnTrayNotify(WPARAM, LPARAM lParam)
 
 BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
+    if (const char* name = MenuCommandName(wParam))
+        diag::Log("menu command %s", name);
     switch (wParam) {
     case IDM_ENABLE:
         m_bOCEnabled = true;
@@ -118,6 +122,7 @@ BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 
 void CKorvaneDlg::OnOkButton()
 {
+    diag::Log("OK button");
     if (m_radioOverclock.GetCheck() == BST_CHECKED) {
         m_bOCEnabled = true;
         ApplyOverclock();
@@ -129,6 +134,7 @@ void CKorvaneDlg::OnOkButton()
 
 void CKorvaneDlg::OnExitButton()
 {
+    diag::Log("Exit button");
     m_bOCEnabled = false;
     RestoreDefaultClocks();
     OnCancel();
