@@ -3,9 +3,11 @@
 
 #include <wtsapi32.h>
 
+#include "EventNames.h"
 #include "MainState.h"
 #include "PipeProtocol.h"
 #include "Waits.h"
+#include "diag/DiagnosticLog.h"
 
 namespace {
 const GUID kAcDcPowerSource = {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
@@ -20,6 +22,7 @@ bool DefaultClocksForced()
 
 LRESULT CKorvaneDlg::OnQelEvent(WPARAM wParam, LPARAM)
 {
+    diag::Log("firmware event 0x%02X", static_cast<unsigned>(wParam & 0xFF));
     switch (wParam & 0xFF) {
     case 0x60:
         WaitMilliseconds(3000);
@@ -51,6 +54,7 @@ LRESULT CKorvaneDlg::OnQelEvent(WPARAM wParam, LPARAM)
 
 LRESULT CKorvaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
 {
+    diag::Log("power broadcast 0x%X (%s)", static_cast<unsigned>(wParam), PowerBroadcastName(wParam));
     if (wParam == PBT_APMRESUMESUSPEND) {
         WaitMilliseconds(2000);
         RestoreDefaultClocks();
@@ -76,6 +80,7 @@ LRESULT CKorvaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
 
 void CKorvaneDlg::OnSessionChange(UINT nSessionState, UINT)
 {
+    diag::Log("session change %u (%s)", nSessionState, SessionChangeName(nSessionState));
     switch (nSessionState) {
     case WTS_CONSOLE_CONNECT:
     case WTS_SESSION_LOGON:

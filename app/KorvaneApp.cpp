@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include "CommandLine.h"
 #include "KorvaneDlg.h"
+#include "diag/DiagnosticLog.h"
+#include "version.h"
 
 namespace {
 // The framework's standard Help command.
@@ -15,6 +18,10 @@ END_MESSAGE_MAP()
 
 BOOL CKorvaneApp::InitInstance()
 {
+    // With an argument this process only steers the running Korvane.
+    if (RunCommandLine(::GetCommandLineW(), &m_nCommandLineStatus))
+        return FALSE;
+    diag::LogStart(KORVANE_VERSION_STRING);
     INITCOMMONCONTROLSEX icc = {sizeof icc, 0xFF};
     ::InitCommonControlsEx(&icc);
     CWinApp::InitInstance();

@@ -9,6 +9,8 @@
 #include "BrightnessEvents.h"
 #include "MainState.h"
 #include "PipeProtocol.h"
+#include "RemoteControl.h"
+#include "diag/DiagnosticLog.h"
 #include "gpu/NvapiBackend.h"
 #include "resource.h"
 
@@ -38,6 +40,7 @@ BEGIN_MESSAGE_MAP(CKorvaneDlg, CDialog)
     ON_COMMAND(IDCANCEL, OnExitButton)
     ON_WM_WTSSESSION_CHANGE()
     ON_REGISTERED_MESSAGE(g_msgTaskbarCreated, OnTaskbarCreated)
+    ON_REGISTERED_MESSAGE(g_msgRemoteControl, OnRemoteControl)
 END_MESSAGE_MAP()
 
 CKorvaneDlg::CKorvaneDlg()
@@ -78,12 +81,14 @@ BOOL CKorvaneDlg::OnInitDialog()
     // it already existed counts as another instance too.
     if (HANDLE hOther = ::OpenMutexW(SYNCHRONIZE, FALSE, kMutexName)) {
         ::CloseHandle(hOther);
+        diag::Log("another Korvane is running: this one ends");
         OnCancel();
         return FALSE;
     }
     HANDLE hMutex = ::CreateMutexW(nullptr, TRUE, kMutexName);
     if (hMutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(hMutex);
+        diag::Log("another Korvane is running: this one ends");
         OnCancel();
         return FALSE;
     }
@@ -94,12 +99,17 @@ BOOL CKorvaneDlg::OnInitDialog()
     SetBrightnessEventTarget(m_hWnd);
     m_wmiAcpi.AddHWND(m_hWnd);
     char eventBuffer[260] = {};
-    m_wmiAcpi.QELWMIEvent(L"Select * from QEL_Event", eventBuffer, L"root\\wmi", L"WQL");
-    SubscribeBrightnessEvents();
+    if (!m_wmiAcpi.QELWMIEvent(L"Select * from QEL_Event", eventBuffer, L"root\\wmi", L"WQL"))
+        diag::Log("firmware event subscription failed");
+    if (const int brightness = SubscribeBrightnessEvents())
+        diag::Log("brightness event subscription failed (status %d)", brightness);
 
     m_bAmd = InitAdlBackend();
     m_bNvidia = gpu::LoadNvapi() == 0 ? gpu::EnumerateNvidia() : false;
+    diag::Log("GPU backends: NVIDIA %s, AMD %s", m_bNvidia ? "started" : "not started",
+              m_bAmd ? "started" : "not started");
     if (!m_bNvidia && !m_bAmd) {
+        diag::Log("no supported GPU: Korvane ends with status 1");
         ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
         exit(1);
     }
@@ -122,7 +132,10 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     m_hPowerNotify =
         ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
-    ::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
+    if (!m_hPowerNotify)
+        diag::Log("RegisterPowerSettingNotification failed (error %lu)", ::GetLastError());
+    if (!::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION))
+        diag::Log("WTSRegisterSessionNotification failed (error %lu)", ::GetLastError());
     return TRUE;
 }
 
@@ -139,15 +152,17 @@ void CKorvaneDlg::AddTrayIcon()
     m_nid.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ::lstrcpynW(m_nid.szTip, L"QEL Korvane", 128);
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+    if (!::Shell_NotifyIconW(NIM_ADD, &m_nid))
+        diag::Log("tray icon not added (error %lu)", ::GetLastError());
 }
 
 LRESULT CKorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM)
 {
     // Only once AddTrayIcon has filled the record; its first NIM_ADD may
     // have failed because the shell was not up yet.
-    if (m_nid.cbSize)
-        ::Shell_NotifyIconW(NIM_ADD, &m_nid);
+    diag::Log("the shell restarted (TaskbarCreated)");
+    if (m_nid.cbSize && !::Shell_NotifyIconW(NIM_ADD, &m_nid))
+        diag::Log("tray icon not added again (error %lu)", ::GetLastError());
     return 0;
 }
 
@@ -198,6 +213,7 @@ void CKorvaneDlg::OnPaint()
 
 void CKorvaneDlg::OnClose()
 {
+    diag::Log("WM_CLOSE");
     m_bOCEnabled = false;
     RestoreDefaultClocks();
     Default();
@@ -220,4 +236,5 @@ void CKorvaneDlg::OnDestroy()
     if (g_hInstanceMutex && g_pMainDlg == this)
         ::ReleaseMutex(g_hInstanceMutex);
     ::WTSUnRegisterSessionNotification(m_hWnd);
+    diag::Log("main window destroyed: Korvane ends");
 }

@@ -39,6 +39,8 @@ public:
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
     void OnSessionChange(UINT nSessionState, UINT nId);
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    // A request of the command line (RemoteControl.h).
+    LRESULT OnRemoteControl(WPARAM wParam, LPARAM lParam);
     void OnOkButton();
     void OnExitButton();
     void OnSysCommand(UINT nID, LPARAM lParam);

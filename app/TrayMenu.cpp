@@ -3,10 +3,12 @@
 #include <new>
 
 #include "AboutDlg.h"
+#include "EventNames.h"
 #include "KorvaneDlg.h"
 #include "MainState.h"
 #include "MenuXP.h"
 #include "TextMenu.h"
+#include "diag/DiagnosticLog.h"
 #include "resource.h"
 
 namespace {
@@ -101,6 +103,8 @@ LRESULT CKorvaneDlg::OnTrayNotify(WPARAM, LPARAM lParam)
 
 BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
+    if (const char* name = MenuCommandName(wParam))
+        diag::Log("menu command %s", name);
     switch (wParam) {
     case IDM_ENABLE:
         m_bOCEnabled = true;
@@ -133,6 +137,7 @@ BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 
 void CKorvaneDlg::OnOkButton()
 {
+    diag::Log("OK button");
     if (m_radioOverclock.GetCheck() == BST_CHECKED) {
         m_bOCEnabled = true;
         ApplyOverclock();
@@ -144,6 +149,7 @@ void CKorvaneDlg::OnOkButton()
 
 void CKorvaneDlg::OnExitButton()
 {
+    diag::Log("Exit button");
     m_bOCEnabled = false;
     RestoreDefaultClocks();
     OnCancel();

@@ -2,6 +2,9 @@
 
 #include "ReplyParser.h"
 
+#include "diag/DiagnosticLog.h"
+#include "diag/LogText.h"
+
 #include <QELWmiAcpi.h>
 
 #include <cstring>
@@ -49,15 +52,36 @@ void AppendDecimal(char (&request)[kRequestSize], int value)
     }
 }
 
+// Sends one command through the call and records it with its reply or its
+// failure and how long it took.
+int CallPipe(const char (&request)[kRequestSize], char (&reply)[kReplySize])
+{
+    // A library that reports success without writing a reply leaves it empty.
+    reply[0] = '\0';
+    const DWORD start = ::GetTickCount();
+    const int result = g_pipeCall(request, kRequestSize, reply, kReplySize);
+    const DWORD elapsed = ::GetTickCount() - start;
+    char command[kRequestSize * 4];
+    diag::Escape(request, kRequestSize, kRequestSize, {command, sizeof command});
+    if (result) {
+        char answer[64];
+        diag::Escape(reply, kReplySize, 40, {answer, sizeof answer});
+        diag::Log("firmware %s -> \"%s\" (%lu ms)", command, answer, elapsed);
+    } else {
+        diag::Log("firmware %s failed (%lu ms)", command, elapsed);
+    }
+    return result;
+}
+
 // Sends one command. True and *value set to the parsed reply when the call
 // succeeds.
 bool Query(const char (&request)[kRequestSize], int* value)
 {
-    // Only the first byte is cleared: a library that reports success without
-    // writing a reply then reads as 0 instead of as whatever the stack held.
+    // Only the first byte is cleared (by CallPipe): a library that reports
+    // success without writing a reply then reads as 0 instead of as whatever
+    // the stack held.
     char reply[kReplySize];
-    reply[0] = '\0';
-    if (!g_pipeCall(request, kRequestSize, reply, kReplySize))
+    if (!CallPipe(request, reply))
         return false;
     *value = ParseReplyInt(reply, sizeof reply);
     return true;
@@ -97,7 +121,7 @@ bool WriteAPState(int value)
     StartRequest(request, kSetAPPrefix);
     AppendDecimal(request, value);
     char reply[kReplySize];
-    if (!g_pipeCall(request, kRequestSize, reply, kReplySize))
+    if (!CallPipe(request, reply))
         return false;
     return ReadAPState(1) == value;
 }

@@ -3,6 +3,8 @@
 #include "gpu/ProcCast.h"
 #include "gpu/WarningBox.h"
 
+#include "diag/DiagnosticLog.h"
+
 #include <cstdlib>
 
 namespace gpu {
@@ -35,8 +37,10 @@ bool ResolveAdlFunctions(HMODULE hAdl)
     bool complete = true;
     for (int i = 0; i < kAdlFunctionCount; ++i) {
         g_adlFunctions[i] = GetProcAddress(hAdl, kAdlFunctionNames[i]);
-        if (!g_adlFunctions[i])
+        if (!g_adlFunctions[i]) {
+            diag::Log("AMD: ADL has no %s", kAdlFunctionNames[i]);
             complete = false;
+        }
     }
     return complete;
 }
@@ -73,22 +77,30 @@ bool InitAdlBackend(HWND owner, HMODULE* phAdl, ADLAdapterODClockInfo* pInfo)
     *phAdl = LoadLibraryW(L"atiadlxx.dll");
     if (!*phAdl)
         *phAdl = LoadLibraryW(L"atiadlxy.dll");
-    if (!*phAdl)
+    if (!*phAdl) {
+        diag::Log("AMD: neither atiadlxx.dll nor atiadlxy.dll loads (error %lu)", GetLastError());
         return false;
+    }
     g_hAdlLoaded = *phAdl;
 
     if (!ResolveAdlFunctions(*phAdl))
         return FailAdlStart(owner, L"ATI's overclock function is missing!");
 
     const auto create = detail::ProcAs<AdlMainControlCreateFn>(g_adlFunctions[kMainControlCreate]);
-    if (create(AdlAllocCallback, kCountConnectedAdaptersOnly) != ADL_OK)
+    const int created = create(AdlAllocCallback, kCountConnectedAdaptersOnly);
+    if (created != ADL_OK) {
+        diag::Log("AMD: ADL_Main_Control_Create failed (status %d)", created);
         return FailAdlStart(owner, L"ADL Initialization Error!");
+    }
 
     // ADL records carry their own size; tell ADL how large ours is.
     pInfo->iSize = sizeof(ADLAdapterODClockInfo);
     const auto getInfo = detail::ProcAs<AdlODClockInfoGetFn>(g_adlFunctions[kODClockInfoGet]);
-    if (getInfo(kFirstAdapter, pInfo) != ADL_OK)
+    const int read = getInfo(kFirstAdapter, pInfo);
+    if (read != ADL_OK) {
+        diag::Log("AMD: ADL_Display_ODClockInfo_Get failed (status %d)", read);
         return FailAdlStart(owner, L"ADL Initialization Error!");
+    }
     return true;
 }
 

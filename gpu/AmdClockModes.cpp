@@ -3,6 +3,7 @@
 #include "gpu/ApStateBits.h"
 #include "gpu/ClockModes.h"
 
+#include "diag/DiagnosticLog.h"
 #include "firmware/PipeProtocol.h"
 
 namespace gpu {
@@ -26,11 +27,16 @@ ADLAdapterODClockConfig MakeClockConfig(const ADLAdapterODClockInfo& info, int m
 void ApplyOverclockAmd(const ADLAdapterODClockInfo& info)
 {
     int apState = ReadAPState(detail::kApplyApFallback);
+    const int apRead = apState;
     ADLAdapterODClockConfig config =
         MakeClockConfig(info, info.sMemoryClock.iMaxClock, info.sEngineClock.iMaxClock);
-    if (AdlSetODClockConfig(kFirstAdapter, &config) == ADL_OK)
+    const int result = AdlSetODClockConfig(kFirstAdapter, &config);
+    if (result == ADL_OK)
         apState |= detail::kApOverclockedBit;
-    WriteAPState(apState);
+    const bool verified = WriteAPState(apState);
+    diag::Log("AMD overclocked clocks (engine %d, memory %d): driver status %d; AP read %d, written %d (%s)",
+              config.iEngineClock, config.iMemoryClock, result, apRead, apState,
+              verified ? "verified" : "not verified");
 }
 
 void RestoreDefaultClocksAmd(const ADLAdapterODClockInfo& info)
@@ -39,9 +45,13 @@ void RestoreDefaultClocksAmd(const ADLAdapterODClockInfo& info)
         MakeClockConfig(info, info.sMemoryClock.iDefaultClock, info.sEngineClock.iDefaultClock);
     const int result = AdlSetODClockConfig(kFirstAdapter, &config);
     int apState = ReadAPState(detail::kRestoreApFallback);
+    const int apRead = apState;
     if (result == ADL_OK)
         apState &= detail::kApRestoreMask;
-    WriteAPState(apState);
+    const bool verified = WriteAPState(apState);
+    diag::Log("AMD default clocks (engine %d, memory %d): driver status %d; AP read %d, written %d (%s)",
+              config.iEngineClock, config.iMemoryClock, result, apRead, apState,
+              verified ? "verified" : "not verified");
 }
 
 } // namespace gpu

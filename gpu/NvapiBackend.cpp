@@ -4,6 +4,8 @@
 #include "gpu/NvapiModule.h"
 #include "gpu/ProcCast.h"
 
+#include "diag/DiagnosticLog.h"
+
 #include <windows.h>
 
 namespace gpu {
@@ -42,19 +44,24 @@ int LoadNvapi()
 {
     if (!g_hNvapi) {
         g_hNvapi = LoadLibraryW(L"nvapi.dll");
-        if (!g_hNvapi)
+        if (!g_hNvapi) {
+            diag::Log("NVIDIA: nvapi.dll does not load (error %lu)", GetLastError());
             return NVAPI_LIBRARY_NOT_FOUND;
+        }
     }
 
     g_queryInterface =
         detail::ProcAs<detail::NvQueryInterfaceFn>(GetProcAddress(g_hNvapi, "nvapi_QueryInterface"));
     if (!g_queryInterface) {
+        diag::Log("NVIDIA: nvapi.dll has no nvapi_QueryInterface");
         UnloadNvapi();
         return NVAPI_ERROR;
     }
 
     const auto initialize = detail::EntryAs<NvInitializeFn>(g_queryInterface(kNvapiInitializeId));
-    if (!initialize || initialize() != NVAPI_OK) {
+    const NvAPI_Status status = initialize ? initialize() : NVAPI_NO_IMPLEMENTATION;
+    if (status != NVAPI_OK) {
+        diag::Log("NVIDIA: NvAPI_Initialize failed (status %d)", status);
         UnloadNvapi();
         return NVAPI_ERROR;
     }

@@ -3,6 +3,8 @@
 
 #include "gpu/NvapiModule.h"
 
+#include "diag/DiagnosticLog.h"
+
 namespace gpu {
 
 namespace {
@@ -39,12 +41,20 @@ bool EnumerateNvidia()
         const NvAPI_Status status = NvEnumDisplay(index, &g_displays[index]);
         if (status == NVAPI_END_ENUMERATION)
             break;
-        if (status != NVAPI_OK)
+        if (status != NVAPI_OK) {
+            diag::Log("NVIDIA: display %u not enumerated (status %d)", index, status);
             return false;
+        }
     }
-    if (NvAPI_EnumPhysicalGPUs(g_physicalGpus, &g_physicalGpuCount) != NVAPI_OK)
+    const NvAPI_Status physical = NvAPI_EnumPhysicalGPUs(g_physicalGpus, &g_physicalGpuCount);
+    if (physical != NVAPI_OK) {
+        diag::Log("NVIDIA: physical GPUs not enumerated (status %d)", physical);
         return false;
-    return NvAPI_EnumLogicalGPUs(g_logicalGpus, &g_logicalGpuCount) == NVAPI_OK;
+    }
+    const NvAPI_Status logical = NvAPI_EnumLogicalGPUs(g_logicalGpus, &g_logicalGpuCount);
+    if (logical != NVAPI_OK)
+        diag::Log("NVIDIA: logical GPUs not enumerated (status %d)", logical);
+    return logical == NVAPI_OK;
 }
 
 NvPhysicalGpuHandle FirstPhysicalGpu()

@@ -38,6 +38,7 @@ constexpr char kHelp[] =
     "  set ap N          the firmware's AP state\n"
     "  fail [N]          the next N firmware commands fail\n"
     "  ap                show the AP state and the GPU's clocks\n"
+    "  log [N]           the last N records (10) of Korvane's diagnostic log\n"
     "  menu              open Korvane's tray menu at the mouse pointer (a right-click)\n"
     "  enable | disable  the menu's Enable or Disable command\n"
     "  about             the menu's About command\n"
@@ -115,6 +116,7 @@ public:
 private:
     void Report(size_t logBefore);
     void ShowState();
+    void ShowLog(std::istream& words);
     size_t LogSize();
 
     drive::Notebook& m_notebook;
@@ -158,6 +160,20 @@ void Console::ShowState()
     std::printf("  AP state %s | GPU %s\n", apText.c_str(), m_notebook.ClockDescription().c_str());
 }
 
+void Console::ShowLog(std::istream& words)
+{
+    int count = 10;
+    if (!(words >> count) || count < 1)
+        count = 10;
+    const std::vector<std::string> log = m_notebook.DiagnosticLog();
+    const size_t first =
+        log.size() > static_cast<size_t>(count) ? log.size() - static_cast<size_t>(count) : 0;
+    std::printf("  %s (%lu records):\n", drive::Narrow(m_notebook.DiagnosticLogPath()).c_str(),
+                static_cast<unsigned long>(log.size()));
+    for (size_t i = first; i < log.size(); ++i)
+        std::printf("  %s\n", log[i].c_str());
+}
+
 void Console::Report(size_t logBefore)
 {
     std::vector<std::string> log;
@@ -187,6 +203,10 @@ bool Console::Handle(const std::string& line)
     }
     if (verb == "ap") {
         ShowState();
+        return true;
+    }
+    if (verb == "log") {
+        ShowLog(words);
         return true;
     }
 

@@ -78,9 +78,11 @@ void Notebook::StopFirmware()
     m_firmware.Kill();
 }
 
-bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputName) const
+bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputName,
+                             const std::wstring& arguments) const
 {
     Environment environment = {
+        {L"LOCALAPPDATA", m_folder},
         {L"QEL_PIPE_NAME", m_firmware.PipeName()},
         {L"KORVANE_FAKE_NVAPI_LOG", PathOf(kNvapiLog)},
         {L"KORVANE_FAKE_ADL_LOG", PathOf(kAdlLog)},
@@ -90,7 +92,29 @@ bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputNa
         {L"QEL_PIPE_TIMEOUT_MS",
          m_setup.pipeTimeoutMs ? std::to_wstring(m_setup.pipeTimeoutMs) : std::wstring()},
     };
-    return process->Start(PathOf(L"Korvane.exe"), L"", m_folder, environment, PathOf(outputName));
+    return process->Start(PathOf(L"Korvane.exe"), arguments, m_folder, environment, PathOf(outputName));
+}
+
+bool Notebook::RunKorvane(const std::wstring& arguments, DWORD timeoutMs, DWORD* exitStatus,
+                          std::string* output) const
+{
+    constexpr wchar_t kOutput[] = L"command.out";
+    ChildProcess process;
+    if (!LaunchKorvane(&process, kOutput, arguments) || !process.WaitForExit(timeoutMs, exitStatus))
+        return false;
+    output->clear();
+    ReadTextFile(PathOf(kOutput), output);
+    return true;
+}
+
+std::wstring Notebook::DiagnosticLogPath(bool rotated) const
+{
+    return PathOf(rotated ? L"Korvane\\Korvane.1.log" : L"Korvane\\Korvane.log");
+}
+
+std::vector<std::string> Notebook::DiagnosticLog(bool rotated) const
+{
+    return LinesOf(DiagnosticLogPath(rotated));
 }
 
 bool Notebook::FirmwareLog(std::vector<std::string>* log) const

@@ -57,8 +57,19 @@ public:
     simctl::SimProcess& Firmware() { return m_firmware; }
     const simctl::SimProcess& Firmware() const { return m_firmware; }
 
-    // Starts the folder's Korvane.exe with the notebook's environment.
-    bool LaunchKorvane(ChildProcess* process, const std::wstring& outputName = L"korvane.out") const;
+    // Starts the folder's Korvane.exe with the notebook's environment; its
+    // LOCALAPPDATA is the folder, so its diagnostic log is in Korvane\.
+    bool LaunchKorvane(ChildProcess* process, const std::wstring& outputName = L"korvane.out",
+                       const std::wstring& arguments = std::wstring()) const;
+    // Runs "Korvane.exe arguments" to its end (at most timeoutMs): its exit
+    // status and what it wrote to its standard output. False when it did not
+    // start or end.
+    bool RunKorvane(const std::wstring& arguments, DWORD timeoutMs, DWORD* exitStatus,
+                    std::string* output) const;
+
+    // Korvane's diagnostic log (rotated: the older file), one entry a record.
+    std::wstring DiagnosticLogPath(bool rotated = false) const;
+    std::vector<std::string> DiagnosticLog(bool rotated = false) const;
 
     const std::wstring& Folder() const { return m_folder; }
     const std::wstring& PipeName() const { return m_firmware.PipeName(); }

@@ -65,6 +65,8 @@ void KorvaneTest::StartNotebook(size_t startupCommands, bool withFirmware)
     notebook = std::make_unique<drive::Notebook>(FolderFor(), setup);
     std::string error;
     ASSERT_TRUE(notebook->Prepare(&error)) << error;
+    if (beforeLaunch)
+        beforeLaunch(*notebook);
     if (withFirmware) {
         ASSERT_TRUE(notebook->StartFirmware()) << "the firmware simulator does not start";
     }

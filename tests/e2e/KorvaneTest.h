@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,6 +81,8 @@ protected:
     int ApState() const;
 
     drive::NotebookSetup setup;
+    // Called by StartNotebook once the folder is filled, before Korvane starts.
+    std::function<void(drive::Notebook&)> beforeLaunch;
     std::unique_ptr<drive::Notebook> notebook;
     drive::ChildProcess korvane;
     HWND main = nullptr;

@@ -1,0 +1,38 @@
+// The main dialog's side of the command line.
+#include "RemoteControl.h"
+
+#include "EventNames.h"
+#include "KorvaneDlg.h"
+#include "MainState.h"
+#include "diag/DiagnosticLog.h"
+
+const UINT g_msgRemoteControl = ::RegisterWindowMessageW(L"Korvane.RemoteControl.1");
+
+LRESULT CKorvaneDlg::OnRemoteControl(WPARAM wParam, LPARAM)
+{
+    // A second instance still starting has a dialog of the same caption; only
+    // the one that runs the program answers.
+    if (g_pMainDlg != this)
+        return 0;
+    switch (wParam) {
+    case kRemoteStatus:
+        return kRemoteTag | (m_bOCAvailable ? kStatusAvailable : 0) |
+               (m_bOCEnabled ? kStatusOverclockChosen : 0) | (m_bNvidia ? kStatusNvidia : 0) |
+               (m_bAmd ? kStatusAmd : 0) | (g_bSessionActive ? kStatusSessionActive : 0);
+    case IDM_ENABLE:
+    case IDM_DISABLE:
+        // The menu grays these while the feature is unavailable.
+        if (!m_bOCAvailable) {
+            diag::Log("command line: %s is grayed, nothing done", MenuCommandName(wParam));
+            return kRemoteTag | kCommandGrayed;
+        }
+        [[fallthrough]];
+    case IDM_EXIT:
+        diag::Log("command line: %s", MenuCommandName(wParam));
+        // The menu's own road: WM_COMMAND through the window procedure.
+        SendMessage(WM_COMMAND, wParam, 0);
+        return kRemoteTag | kCommandDone;
+    default:
+        return kRemoteTag | kCommandUnknown;
+    }
+}

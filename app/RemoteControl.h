@@ -1,0 +1,32 @@
+// The command line's conversation with the running Korvane: one registered
+// message sent to its main dialog. wParam is the request (kRemoteStatus or a
+// menu command); the answer carries kRemoteTag in its high half, so that a
+// window of the same class and caption that does not know the message (and
+// answers 0) is never taken for Korvane's. Windows keeps messages of other
+// sessions and of lower integrity levels away from the dialog.
+#pragma once
+#include <windows.h>
+
+extern const UINT g_msgRemoteControl;
+
+constexpr WPARAM kRemoteStatus = 0;
+
+constexpr LRESULT kRemoteTag = 0x4B560000;
+constexpr LRESULT kRemoteTagMask = static_cast<LRESULT>(0xFFFF0000u);
+
+// The status answer's bits.
+constexpr LRESULT kStatusAvailable = 0x01;       // the firmware offers the feature
+constexpr LRESULT kStatusOverclockChosen = 0x02; // the user's choice is the overclocked clocks
+constexpr LRESULT kStatusNvidia = 0x04;          // the NVIDIA backend started
+constexpr LRESULT kStatusAmd = 0x08;             // the AMD backend started
+constexpr LRESULT kStatusSessionActive = 0x10;   // clock changes are not held back
+
+// A command's answer.
+constexpr LRESULT kCommandDone = 0x100;   // handled exactly as the menu's command
+constexpr LRESULT kCommandGrayed = 0x200; // the menu grays it now: nothing done
+constexpr LRESULT kCommandUnknown = 0x400;
+
+inline bool IsRemoteAnswer(LRESULT answer)
+{
+    return (answer & kRemoteTagMask) == kRemoteTag;
+}
