@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "DllSearch.h"
 #include "KorvaneDlg.h"
 
 namespace {
@@ -15,6 +16,9 @@ END_MESSAGE_MAP()
 
 BOOL CKorvaneApp::InitInstance()
 {
+    // First: the driver libraries are loaded by plain name, and a planted
+    // copy in the working directory or on PATH must not be found.
+    RestrictDllSearchToTrustedFolders();
     INITCOMMONCONTROLSEX icc = {sizeof icc, 0xFF};
     ::InitCommonControlsEx(&icc);
     CWinApp::InitInstance();
