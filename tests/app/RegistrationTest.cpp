@@ -56,8 +56,9 @@ BOOL WINAPI UnregisterSession(HWND hwnd)
 HPOWERNOTIFY WINAPI RegisterPower(HANDLE recipient, LPCGUID setting, DWORD flags)
 {
     const GUID acDc = {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
-    g_fake->calls.push_back("register power " + Hex(recipient) + (IsEqualGUID(*setting, acDc) ? " AC/DC " : " ? ") +
-                            std::to_string(flags) + (g_fake->powerFails ? " fails" : ""));
+    g_fake->calls.push_back("register power " + Hex(recipient) +
+                            (IsEqualGUID(*setting, acDc) ? " AC/DC " : " ? ") + std::to_string(flags) +
+                            (g_fake->powerFails ? " fails" : ""));
     return g_fake->powerFails ? nullptr : kPowerHandle;
 }
 
@@ -71,8 +72,8 @@ HANDLE WINAPI OpenReadyEvent(DWORD access, BOOL, LPCWSTR name)
 {
     g_fake->openedName = name;
     HANDLE copy = nullptr;
-    if (!g_fake->readyEvent || !DuplicateHandle(GetCurrentProcess(), g_fake->readyEvent, GetCurrentProcess(), &copy,
-                                                access, FALSE, 0)) {
+    if (!g_fake->readyEvent || !DuplicateHandle(GetCurrentProcess(), g_fake->readyEvent, GetCurrentProcess(),
+                                                &copy, access, FALSE, 0)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
@@ -145,7 +146,8 @@ TEST_F(Registration, StartUpRegistersBothAndTeardownUnregistersEachOnce)
 
     fake.calls.clear();
     DestroyWindow(hwnd);
-    EXPECT_EQ(fake.calls, (Calls{"unregister session " + Hex(hwnd), "unregister power " + Hex(kPowerHandle)}));
+    EXPECT_EQ(fake.calls,
+              (Calls{"unregister session " + Hex(hwnd), "unregister power " + Hex(kPowerHandle)}));
     DestroyMainDialogs();
     EXPECT_EQ(fake.calls.size(), 2u) << "nothing is unregistered twice";
 }
@@ -175,7 +177,8 @@ TEST_F(Registration, SessionRefusedAtSignInIsRegisteredOnceTheServiceIsReady)
 
     fake.calls.clear();
     DestroyWindow(hwnd);
-    EXPECT_EQ(fake.calls, (Calls{"unregister session " + Hex(hwnd), "unregister power " + Hex(kPowerHandle)}));
+    EXPECT_EQ(fake.calls,
+              (Calls{"unregister session " + Hex(hwnd), "unregister power " + Hex(kPowerHandle)}));
 }
 
 TEST_F(Registration, WithoutTheReadyEventATimerRetriesUntilTheRegistrationHolds)
@@ -214,7 +217,8 @@ TEST_F(Registration, AFailedPowerRegistrationIsRetriedAndNeverUnregistered)
 
     fake.calls.clear();
     DestroyWindow(hwnd);
-    EXPECT_EQ(fake.calls, (Calls{"unregister session " + Hex(hwnd), "unregister power " + Hex(kPowerHandle)}));
+    EXPECT_EQ(fake.calls,
+              (Calls{"unregister session " + Hex(hwnd), "unregister power " + Hex(kPowerHandle)}));
 }
 
 TEST_F(Registration, TeardownWhileWaitingCancelsTheWaitAndUnregistersNothingItLacks)
