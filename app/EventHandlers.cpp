@@ -10,8 +10,6 @@
 #include "diag/DiagnosticLog.h"
 
 namespace {
-const GUID kAcDcPowerSource = {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
-
 // The firmware forces default clocks when either condition holds; the
 // second is asked only when the first is false.
 bool DefaultClocksForced()
@@ -67,7 +65,8 @@ LRESULT CKorvaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
     if (wParam != PBT_POWERSETTINGCHANGE)
         return 1;
     const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
-    if (::IsEqualGUID(setting->PowerSetting, kAcDcPowerSource) && setting->DataLength == sizeof(DWORD)) {
+    if (::IsEqualGUID(setting->PowerSetting, GUID_ACDC_POWER_SOURCE) &&
+        setting->DataLength == sizeof(DWORD)) {
         DWORD source;
         ::memcpy(&source, setting->Data, sizeof source);
         if (source == 0)

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CommandLine.h"
+#include "DllSearch.h"
 #include "KorvaneDlg.h"
 #include "diag/DiagnosticLog.h"
 #include "version.h"
@@ -18,6 +19,9 @@ END_MESSAGE_MAP()
 
 BOOL CKorvaneApp::InitInstance()
 {
+    // First: the driver libraries are loaded by plain name, and a planted
+    // copy in the working directory or on PATH must not be found.
+    RestrictDllSearchToTrustedFolders();
     // With an argument this process only steers the running Korvane.
     if (RunCommandLine(::GetCommandLineW(), &m_nCommandLineStatus))
         return FALSE;

@@ -3,12 +3,12 @@
 
 #include <commctrl.h>
 #include <new>
-#include <wtsapi32.h>
 
 #include "AboutDlg.h"
 #include "BrightnessEvents.h"
 #include "MainState.h"
 #include "PipeProtocol.h"
+#include "ProcessExit.h"
 #include "RemoteControl.h"
 #include "diag/DiagnosticLog.h"
 #include "gpu/NvapiBackend.h"
@@ -20,9 +20,6 @@ const wchar_t kMutexName[] = L"QEL Korvane";
 // The shell announces a restart with this registered message; the icon is
 // added again when it arrives.
 UINT g_msgTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
-
-// GUID_ACDC_POWER_SOURCE
-const GUID kAcDcPowerSource = {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
 } // namespace
 
 BEGIN_MESSAGE_MAP(CKorvaneDlg, CDialog)
@@ -32,6 +29,7 @@ BEGIN_MESSAGE_MAP(CKorvaneDlg, CDialog)
     ON_WM_TIMER()
     ON_MESSAGE(WM_TRAYICON_NOTIFY, OnTrayNotify)
     ON_MESSAGE(WM_QEL_EVENT, OnQelEvent)
+    ON_MESSAGE(WM_SESSION_SERVICE_READY, OnSessionServiceReady)
     ON_WM_POWERBROADCAST()
     ON_WM_CLOSE()
     ON_WM_DESTROY()
@@ -45,8 +43,7 @@ END_MESSAGE_MAP()
 
 CKorvaneDlg::CKorvaneDlg()
     : CDialog(IDD_KORVANE_DIALOG, nullptr), m_nid{}, m_bOCAvailable(false), m_bOCEnabled(true),
-      m_bNvidia(false), m_bAmd(false), m_hAdl(nullptr), m_bOnAC(false),
-      m_hPowerNotify(nullptr), m_adlClockInfo{}
+      m_bNvidia(false), m_bAmd(false), m_hAdl(nullptr), m_bOnAC(false), m_adlClockInfo{}
 {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     g_pAboutDlg = nullptr;
@@ -111,7 +108,10 @@ BOOL CKorvaneDlg::OnInitDialog()
     if (!m_bNvidia && !m_bAmd) {
         diag::Log("no supported GPU: Korvane ends with status 1");
         ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
-        exit(1);
+        ExitProcessWith(1);
+        // Reached only when a test stands in for the exit.
+        OnCancel();
+        return FALSE;
     }
 
     m_bOCAvailable = QuerySystemFlag(0, 2);
@@ -130,12 +130,7 @@ BOOL CKorvaneDlg::OnInitDialog()
     if (g_pAboutDlg)
         g_pAboutDlg->Create(IDD_ABOUTBOX, nullptr);
 
-    m_hPowerNotify =
-        ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
-    if (!m_hPowerNotify)
-        diag::Log("RegisterPowerSettingNotification failed (error %lu)", ::GetLastError());
-    if (!::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION))
-        diag::Log("WTSRegisterSessionNotification failed (error %lu)", ::GetLastError());
+    m_registrations.Register(m_hWnd);
     return TRUE;
 }
 
@@ -177,9 +172,18 @@ HCURSOR CKorvaneDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
-void CKorvaneDlg::OnTimer(UINT_PTR)
+void CKorvaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    Default();
+    if (nIDEvent == kSessionRetryTimer)
+        m_registrations.RetrySession();
+    else
+        Default();
+}
+
+LRESULT CKorvaneDlg::OnSessionServiceReady(WPARAM, LPARAM)
+{
+    m_registrations.RetrySession();
+    return 0;
 }
 
 void CKorvaneDlg::OnSysCommand(UINT nID, LPARAM)
@@ -229,12 +233,10 @@ void CKorvaneDlg::OnDestroy()
     m_bOCEnabled = false;
     RestoreDefaultClocks();
     ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
-    if (m_hPowerNotify)
-        ::UnregisterPowerSettingNotification(m_hPowerNotify);
     // Only the dialog that took the mutex lets it go: a dialog refused at
     // start-up finds the running one's handle here.
     if (g_hInstanceMutex && g_pMainDlg == this)
         ::ReleaseMutex(g_hInstanceMutex);
-    ::WTSUnRegisterSessionNotification(m_hWnd);
+    m_registrations.Release();
     diag::Log("main window destroyed: Korvane ends");
 }

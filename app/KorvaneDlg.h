@@ -7,6 +7,7 @@
 #include "Controls.h"
 #include "Dialog.h"
 #include "QELWmiAcpi.h"
+#include "Registrations.h"
 #include "gpu/AdlTypes.h"
 
 // Tray icon callback.
@@ -47,6 +48,7 @@ public:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnTimer(UINT_PTR nIDEvent);
+    LRESULT OnSessionServiceReady(WPARAM wParam, LPARAM lParam);
     void OnClose();
     void OnDestroy();
     void OnWindowPosChanging(WINDOWPOS* lpwndpos);
@@ -60,7 +62,7 @@ public:
     bool m_bAmd;
     HMODULE m_hAdl;
     bool m_bOnAC;
-    HPOWERNOTIFY m_hPowerNotify;
+    Registrations m_registrations;
     CButton m_radioOverclock;
     CButton m_radioDownclock;
     CButton m_btnOK;

@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include "CaughtException.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -127,6 +129,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM lPa
     try {
         return dlg->HandleInitDialog(hwnd);
     } catch (...) {
+        ReportCaughtException(L"dialog initialisation");
         ::EndDialog(hwnd, -1);
         return FALSE;
     }

@@ -1,5 +1,7 @@
 #include "Menu.h"
 
+#include "CaughtException.h"
+
 #include <map>
 
 IMPLEMENT_DYNAMIC(CMenu, CObject)
@@ -121,6 +123,7 @@ bool CMenu::RouteMeasureItem(HWND hWndOwner, MEASUREITEMSTRUCT* lpMeasureItemStr
     try {
         g_tracked.pMenu->MeasureItem(lpMeasureItemStruct);
     } catch (...) {
+        ReportCaughtException(L"menu item measure");
     }
     return true;
 }
@@ -135,6 +138,7 @@ bool CMenu::RouteDrawItem(DRAWITEMSTRUCT* lpDrawItemStruct)
     try {
         pMenu->DrawItem(lpDrawItemStruct);
     } catch (...) {
+        ReportCaughtException(L"menu item draw");
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "Wnd.h"
 
+#include "CaughtException.h"
 #include "Menu.h"
 
 namespace {
@@ -57,6 +58,7 @@ LRESULT CALLBACK CWnd::StdWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         result = wnd->WindowProc(message, wParam, lParam);
     } catch (...) {
         // Nothing may unwind through the system's window procedure.
+        ReportCaughtException(L"window procedure");
         result = 0;
     }
     wnd->m_current = saved;

@@ -31,29 +31,15 @@ CMenuXPSeparator::CMenuXPSeparator()
 }
 
 namespace {
-
-bool IsReadable(const void* p, size_t size)
-{
-    MEMORY_BASIC_INFORMATION mbi{};
-    if (!::VirtualQuery(p, &mbi, sizeof(mbi)) || mbi.State != MEM_COMMIT)
-        return false;
-    const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                           PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    if (!(mbi.Protect & readable) || (mbi.Protect & PAGE_GUARD))
-        return false;
-    const auto begin = reinterpret_cast<ULONG_PTR>(p);
-    const auto regionEnd = reinterpret_cast<ULONG_PTR>(mbi.BaseAddress) + mbi.RegionSize;
-    return begin + size >= begin && begin + size <= regionEnd;
-}
-
+// The lowest 64 KiB of the address space are never mapped on Windows: item
+// data below is a number, not an object.
+constexpr ULONG_PTR kLowestObjectAddress = 0x10000;
 } // namespace
 
 CMenuXPItem* MenuXPItemFromData(ULONG_PTR itemData)
 {
-    if (!itemData || itemData % alignof(CMenuXPItem) != 0)
+    if (itemData < kLowestObjectAddress || itemData % alignof(CMenuXPItem) != 0)
         return nullptr;
     auto* pItem = reinterpret_cast<CMenuXPItem*>(itemData);
-    if (!IsReadable(pItem, sizeof(CMenuXPItem)))
-        return nullptr;
     return pItem->m_dwMagic == CMenuXPItem::kSignature ? pItem : nullptr;
 }

@@ -45,6 +45,7 @@ public:
 };
 
 // The item object an entry's item data points to, or nullptr when the data is
-// not a readable CMenuXPItem carrying the signature. Item data of other
-// origins (foreign pointers, small integers) is never dereferenced blindly.
+// not a CMenuXPItem carrying the signature. The menu holds only its own
+// items, so the data is either null, a small number or a live object: it is
+// read without probing the memory first.
 CMenuXPItem* MenuXPItemFromData(ULONG_PTR itemData);

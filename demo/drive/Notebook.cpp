@@ -92,7 +92,13 @@ bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputNa
         {L"QEL_PIPE_TIMEOUT_MS",
          m_setup.pipeTimeoutMs ? std::to_wstring(m_setup.pipeTimeoutMs) : std::wstring()},
     };
-    return process->Start(PathOf(L"Korvane.exe"), arguments, m_folder, environment, PathOf(outputName));
+    if (!m_setup.pathFolder.empty()) {
+        std::wstring path(32767, L'\0');
+        path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+        environment.emplace_back(L"PATH", m_setup.pathFolder + L";" + path);
+    }
+    const std::wstring& folder = m_setup.workingFolder.empty() ? m_folder : m_setup.workingFolder;
+    return process->Start(PathOf(L"Korvane.exe"), arguments, folder, environment, PathOf(outputName));
 }
 
 bool Notebook::RunKorvane(const std::wstring& arguments, DWORD timeoutMs, DWORD* exitStatus,

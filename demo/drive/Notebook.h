@@ -35,6 +35,10 @@ struct NotebookSetup
     simctl::SimStart firmware;
     // Bound of each pipe call inside Korvane, 0 for the library's default.
     DWORD pipeTimeoutMs = 0;
+    // Korvane's working directory; the scenario folder when empty.
+    std::wstring workingFolder;
+    // A folder put in front of Korvane's PATH; none when empty.
+    std::wstring pathFolder;
 };
 
 class Notebook

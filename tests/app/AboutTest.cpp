@@ -27,40 +27,28 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
     return FALSE;
 }
 
-struct CentreRow
-{
-    int width;
-    int height;
-    RECT expected;
-};
-
 TEST_F(About, CenterAboutBoxMovesTheBoxToTheMiddleOfTheDesktop)
 {
+    // Whatever display the tests run on: the box's centre is the desktop's,
+    // the halves of odd sizes truncated.
     RECT desktop;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    ASSERT_EQ(desktop.left, 0);
-    ASSERT_EQ(desktop.top, 0);
-    ASSERT_EQ(desktop.right, 1920) << "the test display is 1920 x 1080";
-    ASSERT_EQ(desktop.bottom, 1080);
+    ASSERT_TRUE(GetWindowRect(GetDesktopWindow(), &desktop));
+    const int centreX = desktop.left + (desktop.right - desktop.left) / 2;
+    const int centreY = desktop.top + (desktop.bottom - desktop.top) / 2;
 
     g_pAboutDlg = new CAboutDlg;
     ASSERT_TRUE(g_pAboutDlg->Create(IDD_ABOUTBOX));
     const HWND box = g_pAboutDlg->m_hWnd;
-    // The halves of odd sizes are truncated.
-    const CentreRow rows[] = {
-        {317, 125, {802, 478, 1119, 603}},
-        {318, 126, {801, 477, 1119, 603}},
-    };
-    for (const CentreRow& row : rows) {
-        SCOPED_TRACE(std::to_string(row.width) + " x " + std::to_string(row.height));
-        SetWindowPos(box, nullptr, 7, 9, row.width, row.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const SIZE size : {SIZE{317, 125}, SIZE{318, 126}}) {
+        SCOPED_TRACE(std::to_string(size.cx) + " x " + std::to_string(size.cy));
+        SetWindowPos(box, nullptr, 7, 9, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
         CenterAboutBox();
         RECT now;
         GetWindowRect(box, &now);
-        EXPECT_EQ(now.left, row.expected.left);
-        EXPECT_EQ(now.top, row.expected.top);
-        EXPECT_EQ(now.right, row.expected.right);
-        EXPECT_EQ(now.bottom, row.expected.bottom);
+        EXPECT_EQ(now.left, centreX - size.cx / 2);
+        EXPECT_EQ(now.top, centreY - size.cy / 2);
+        EXPECT_EQ(now.right - now.left, size.cx);
+        EXPECT_EQ(now.bottom - now.top, size.cy);
     }
 }
 

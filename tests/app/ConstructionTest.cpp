@@ -37,7 +37,8 @@ TEST_F(Construction, FreshDialogHasOnlyOverclockChosen)
     EXPECT_FALSE(dlg.m_bNvidia);
     EXPECT_FALSE(dlg.m_bAmd);
     EXPECT_FALSE(dlg.m_bOnAC);
-    EXPECT_EQ(dlg.m_hPowerNotify, nullptr);
+    EXPECT_FALSE(dlg.m_registrations.SessionRegistered());
+    EXPECT_FALSE(dlg.m_registrations.RetryPending());
     EXPECT_EQ(dlg.m_hAdl, nullptr);
     EXPECT_EQ(dlg.m_hWnd, nullptr);
     EXPECT_NE(dlg.m_hIcon, nullptr) << "the application icon";

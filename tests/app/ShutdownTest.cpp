@@ -6,9 +6,12 @@
 #include <wtsapi32.h>
 
 #include <memory>
+#include <vector>
 
 #include "BrightnessEvents.h"
 #include "MainState.h"
+#include "ProcessExit.h"
+#include "resource.h"
 #include "ThreadTimer.h"
 
 using namespace apptest;
@@ -125,6 +128,59 @@ TEST_F(Shutdown, EveryExitRestoresTheDefaultClocksAndTeardownReleasesEverything)
         EXPECT_EQ(GetBrightnessEventTarget(), nullptr);
         ForgetProgramGlobals();
     }
+}
+
+TEST_F(Shutdown, TeardownClearsTheBrightnessTargetBeforeItsFirstFirmwareCommand)
+{
+    UseDrivers(Drivers::Nvidia);
+    ASSERT_FALSE(HasFatalFailure()) << "without a backend start-up ends the process";
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    ASSERT_EQ(GetBrightnessEventTarget(), dlg.m_hWnd);
+
+    std::vector<HWND> targets;
+    firmware.reset();
+    firmware = std::make_unique<FirmwareFake>(
+        [&](const std::string&) { targets.push_back(GetBrightnessEventTarget()); });
+    firmware->ap = "7";
+    DestroyWindow(dlg.m_hWnd);
+    ASSERT_FALSE(targets.empty()) << "teardown restores through the firmware";
+    EXPECT_EQ(targets.front(), nullptr) << "a brightness event sent meanwhile would wait for the pipe";
+}
+
+struct ExitSeen
+{
+    int calls = 0;
+    int status = -1;
+    bool iconPresent = false;
+};
+ExitSeen g_exitSeen;
+
+void RecordExit(int status)
+{
+    ++g_exitSeen.calls;
+    g_exitSeen.status = status;
+    g_exitSeen.iconPresent = g_pMainDlg && TrayIconExists(g_pMainDlg->m_nid);
+}
+
+TEST_F(Shutdown, WithoutAnyGpuTheIconIsRemovedBeforeTheProcessEndsWithStatusOne)
+{
+    // No fake driver: neither backend can start.
+    g_exitSeen = {};
+    const ExitFn previous = SetExitForTesting(&RecordExit);
+    CKorvaneDlg dlg;
+    dlg.Create(IDD_KORVANE_DIALOG);
+    SetExitForTesting(previous);
+
+    EXPECT_EQ(g_exitSeen.calls, 1);
+    EXPECT_EQ(g_exitSeen.status, 1);
+    EXPECT_FALSE(g_exitSeen.iconPresent) << "the icon is deleted before the process ends";
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    ASSERT_NE(dlg.m_nid.cbSize, 0u) << "start-up added the icon first";
+    // The tray does show this record's icon: the look above could see it.
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &dlg.m_nid));
+    EXPECT_TRUE(TrayIconExists(dlg.m_nid));
+    DestroyWindow(dlg.m_hWnd);
 }
 
 } // namespace

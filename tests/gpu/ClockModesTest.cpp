@@ -140,8 +140,11 @@ class NvidiaPartialFailure : public ClockFixture<::testing::TestWithParam<Nvidia
 TEST_P(NvidiaPartialFailure, AllEntryPointsCalledAndApUnchanged)
 {
     const NvidiaFailure& c = GetParam();
+    // The AP value before is the one the operation would change: bit 0 clear
+    // before an apply, set before a restore.
+    const int apBefore = c.operation == Operation::Apply ? 6 : 7;
     StartBackends(c.config, kAdlConfig);
-    StartFirmware("7", Backend::Nvidia);
+    StartFirmware(std::to_string(apBefore), Backend::Nvidia);
 
     Run(c.operation, Gate(true, false));
 
@@ -151,7 +154,7 @@ TEST_P(NvidiaPartialFailure, AllEntryPointsCalledAndApUnchanged)
     expected.insert(expected.end(), c.calls.begin(), c.calls.end());
     if (c.operation == Operation::Restore)
         expected.push_back(Pipe(kApQuery));
-    expected.push_back(Pipe(ApSet(7)));
+    expected.push_back(Pipe(ApSet(apBefore)));
     expected.push_back(Pipe(kApQuery));
     EXPECT_EQ(TimelineOf(Backend::Nvidia), expected);
 }
