@@ -78,9 +78,9 @@ void Notebook::StopFirmware()
     m_firmware.Kill();
 }
 
-bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputName) const
+Environment Notebook::KorvaneEnvironment() const
 {
-    Environment environment = {
+    return {
         {L"QEL_PIPE_NAME", m_firmware.PipeName()},
         {L"KORVANE_FAKE_NVAPI_LOG", PathOf(kNvapiLog)},
         {L"KORVANE_FAKE_ADL_LOG", PathOf(kAdlLog)},
@@ -90,7 +90,11 @@ bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputNa
         {L"QEL_PIPE_TIMEOUT_MS",
          m_setup.pipeTimeoutMs ? std::to_wstring(m_setup.pipeTimeoutMs) : std::wstring()},
     };
-    return process->Start(PathOf(L"Korvane.exe"), L"", m_folder, environment, PathOf(outputName));
+}
+
+bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputName) const
+{
+    return process->Start(PathOf(L"Korvane.exe"), L"", m_folder, KorvaneEnvironment(), PathOf(outputName));
 }
 
 bool Notebook::FirmwareLog(std::vector<std::string>* log) const
