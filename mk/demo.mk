@@ -2,7 +2,7 @@
 # Included by the Makefile; on its own: make -f Makefile -f mk/demo.mk demo
 #   make demo [GPU=amd]     guided tour on a virtual display, pictures in $(BUILD)/demo/
 #   make run [GPU=amd]      Korvane on your display with a console to drive it
-#   make dist               $(BUILD)/dist/Korvane-<version>.zip
+#   make dist               $(BUILD)/dist/Korvane-<version>-setup.exe and .zip
 #   make docs-screenshot    the tour's menu pictures as docs/menu.png and docs/menu-screen-reader.png
 BUILD ?= build
 GPU ?= nvidia

@@ -78,11 +78,9 @@ void Notebook::StopFirmware()
     m_firmware.Kill();
 }
 
-bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputName,
-                             const std::wstring& arguments) const
+Environment Notebook::KorvaneEnvironment() const
 {
-    Environment environment = {
-        {L"LOCALAPPDATA", m_folder},
+    return {
         {L"QEL_PIPE_NAME", m_firmware.PipeName()},
         {L"KORVANE_FAKE_NVAPI_LOG", PathOf(kNvapiLog)},
         {L"KORVANE_FAKE_ADL_LOG", PathOf(kAdlLog)},
@@ -92,6 +90,13 @@ bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputNa
         {L"QEL_PIPE_TIMEOUT_MS",
          m_setup.pipeTimeoutMs ? std::to_wstring(m_setup.pipeTimeoutMs) : std::wstring()},
     };
+}
+
+bool Notebook::LaunchKorvane(ChildProcess* process, const std::wstring& outputName,
+                             const std::wstring& arguments) const
+{
+    Environment environment = KorvaneEnvironment();
+    environment.emplace_back(L"LOCALAPPDATA", m_folder);
     if (!m_setup.pathFolder.empty()) {
         std::wstring path(32767, L'\0');
         path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));

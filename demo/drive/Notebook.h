@@ -61,6 +61,9 @@ public:
     simctl::SimProcess& Firmware() { return m_firmware; }
     const simctl::SimProcess& Firmware() const { return m_firmware; }
 
+    // What Korvane needs in its environment to find the simulator and to let
+    // the fake drivers write their logs into the folder.
+    Environment KorvaneEnvironment() const;
     // Starts the folder's Korvane.exe with the notebook's environment; its
     // LOCALAPPDATA is the folder, so its diagnostic log is in Korvane\.
     bool LaunchKorvane(ChildProcess* process, const std::wstring& outputName = L"korvane.out",
