@@ -58,6 +58,7 @@ void Installer::SetUp()
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Korvane");
     DeleteFileW(Shortcut().c_str());
     ASSERT_TRUE(drive::RemoveFolder(DefaultFolder()));
+    ASSERT_TRUE(drive::RemoveFolder(LogFolder()));
     ASSERT_EQ(RunningKorvane(), 0u) << "a Korvane of an earlier case still runs";
     // The driver where a real one lives: the system folder, not the program's.
     wchar_t system[MAX_PATH];
@@ -147,6 +148,11 @@ std::vector<std::wstring> Installer::InstalledFiles()
     return {L"Korvane.exe", L"LICENSE.txt", L"QELWmiAcpi.dll", L"uninstall.exe"};
 }
 
+std::wstring Installer::LogFolder()
+{
+    return drive::JoinPath(KnownFolder(FOLDERID_LocalAppData), L"Korvane");
+}
+
 std::wstring Installer::DefaultFolder()
 {
     return drive::JoinPath(KnownFolder(FOLDERID_LocalAppData), L"Programs\\Korvane");
@@ -219,8 +225,7 @@ void Installer::ExpectNothingRegistered() const
     EXPECT_FALSE(PathExists(Shortcut())) << "the Start-menu shortcut";
     EXPECT_FALSE(UserValueExists(kRunKey, L"Korvane")) << "the sign-in start";
     EXPECT_FALSE(UserKeyExists(kUninstallKey)) << "the installed-programs entry";
-    EXPECT_FALSE(PathExists(drive::JoinPath(KnownFolder(FOLDERID_LocalAppData), L"Korvane")))
-        << "the diagnostic log";
+    EXPECT_FALSE(PathExists(LogFolder())) << "the diagnostic log";
 }
 
 } // namespace installer

@@ -52,6 +52,8 @@ protected:
     void ExpectNothingRegistered() const;
 
     static std::vector<std::wstring> InstalledFiles();
+    // %LOCALAPPDATA%\Korvane, where an installed Korvane keeps its log.
+    static std::wstring LogFolder();
     // %LOCALAPPDATA%\Programs\Korvane, where setup installs without /D.
     static std::wstring DefaultFolder();
     static std::wstring Shortcut();
