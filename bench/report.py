@@ -57,6 +57,10 @@ def fmt(value, unit="", digits=1):
     return f"{value:.{digits}f}{unit}"
 
 
+def signed(value):
+    return "n/a" if value is None else f"{value:+.0f}"
+
+
 def ratio(a, b):
     if a is None or b is None or a < 0 or b <= 0:
         return None
@@ -180,8 +184,8 @@ def main():
                 goal = ""
                 if field == "rss_kb" and None not in growth:
                     goal = f"<= icons floor: {verdict(growth[0] <= max(growth[2], 0))}"
-                t.add(f"tray menu: {name}", fmt(growth[0], "", 0),
-                      f"{fmt(growth[1], '', 0)} (icons {fmt(growth[2], '', 0)})", None, goal, "menu_" + field + "_growth",
+                t.add(f"tray menu: {name}", signed(growth[0]),
+                      f"{signed(growth[1])} (icons {signed(growth[2])})", None, goal, "menu_" + field + "_growth",
                       {"korvane": growth[0], "floor": growth[1], "floor_menu_icons": growth[2]})
         t.add("tray menu: GDI and USER objects", "not countable under Wine", "", None, "", None)
 

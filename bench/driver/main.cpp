@@ -120,7 +120,7 @@ long long StatusField(const std::string& status, const char* name)
 struct UnixCounters
 {
     long long rssKb = -1;
-    long long privateKb = -1; // resident pages no other process shares
+    long long privateKb = -1; // resident pages written by this process alone
     long long threads = -1;
     long long contextSwitches = 0;
     double cpuMs = 0;
@@ -136,10 +136,9 @@ UnixCounters ReadUnixCounters(int pid)
     c.rssKb = StatusField(status, "VmRSS");
     c.threads = StatusField(status, "Threads");
     std::string rollup = ReadLinuxFile(base + "/smaps_rollup");
-    long long clean = StatusField(rollup, "Private_Clean");
-    long long dirty = StatusField(rollup, "Private_Dirty");
-    if (clean >= 0 && dirty >= 0)
-        c.privateKb = clean + dirty;
+    // Clean private pages turn shared as soon as another process maps the
+    // same file, so only the dirty ones are the process's own.
+    c.privateKb = StatusField(rollup, "Private_Dirty");
     // utime and stime, fields 14 and 15, after the command name in brackets.
     std::string stat = ReadLinuxFile(base + "/stat");
     size_t close = stat.rfind(')');
