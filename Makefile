@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 export JOBS
 
-.PHONY: all deps build test format clean
+.PHONY: all deps build test format clean bench
 
 all: build
 
@@ -16,6 +16,12 @@ build: deps
 
 test: build
 	scripts/test-session $(BUILD) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# Korvane against the floor programs (not part of test): the table goes to
+# the terminal and $(BUILD)/bench/results.json. BENCH_ARGS="--runs 5
+# --cycles 20000" measures more; see scripts/bench.
+bench: deps
+	scripts/bench $(BUILD) $(BENCH_ARGS)
 
 # Applies the house style (.clang-format) to every tracked C++ file.
 format: deps

@@ -1,24 +1,22 @@
 #include "PipeIo.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace pipeio {
 
-std::wstring PipePath(const std::wstring& name)
+void PipePathFromEnvironment(wchar_t* path)
 {
-    if (name.rfind(L"\\\\", 0) == 0)
-        return name;
-    return L"\\\\.\\pipe\\" + name;
-}
-
-std::wstring PipeNameFromEnvironment()
-{
-    wchar_t value[256];
-    DWORD n = GetEnvironmentVariableW(L"QEL_PIPE_NAME", value, ARRAYSIZE(value));
-    if (n == 0 || n >= ARRAYSIZE(value))
-        return kDefaultPipeName;
-    return std::wstring(value, n);
+    static constexpr wchar_t kPrefix[] = L"\\\\.\\pipe\\";
+    wchar_t name[kMaxPipeName + 1];
+    DWORD n = GetEnvironmentVariableW(L"QEL_PIPE_NAME", name, ARRAYSIZE(name));
+    if (n == 0 || n >= ARRAYSIZE(name))
+        lstrcpyW(name, kDefaultPipeName);
+    if (name[0] == L'\\' && name[1] == L'\\') {
+        lstrcpyW(path, name);
+        return;
+    }
+    lstrcpyW(path, kPrefix);
+    lstrcatW(path, name);
 }
 
 namespace {
@@ -95,33 +93,11 @@ IoStatus WriteMessage(HANDLE pipe, const void* data, DWORD size, HANDLE stop, DW
     return status;
 }
 
-IoStatus ReadWholeMessage(HANDLE pipe, std::string* message, std::size_t limit, bool* truncated, HANDLE stop,
-                          DWORD timeoutMs)
-{
-    message->clear();
-    *truncated = false;
-    Deadline deadline(timeoutMs);
-    std::vector<char> chunk(64 * 1024);
-    for (;;) {
-        DWORD got = 0;
-        DWORD wait = timeoutMs == INFINITE ? INFINITE : deadline.Remaining();
-        IoStatus status = ReadMessage(pipe, chunk.data(), static_cast<DWORD>(chunk.size()), &got, stop, wait);
-        if (status != IoStatus::Ok && status != IoStatus::MoreData)
-            return status;
-        std::size_t keep = std::min<std::size_t>(got, limit - std::min(limit, message->size()));
-        message->append(chunk.data(), keep);
-        if (keep < got)
-            *truncated = true;
-        if (status == IoStatus::Ok)
-            return IoStatus::Ok;
-    }
-}
-
-UniqueHandle ConnectClient(const std::wstring& path, DWORD timeoutMs)
+UniqueHandle ConnectClient(const wchar_t* path, DWORD timeoutMs)
 {
     Deadline deadline(timeoutMs);
     for (;;) {
-        UniqueHandle pipe(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+        UniqueHandle pipe(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OVERLAPPED, nullptr));
         if (pipe) {
             DWORD mode = PIPE_READMODE_MESSAGE;
@@ -136,7 +112,7 @@ UniqueHandle ConnectClient(const std::wstring& path, DWORD timeoutMs)
             return UniqueHandle();
         // Waits in short steps: a server that vanishes meanwhile is noticed
         // by the next CreateFileW.
-        WaitNamedPipeW(path.c_str(), std::min<DWORD>(left, 50));
+        WaitNamedPipeW(path, std::min<DWORD>(left, 50));
     }
 }
 

@@ -1,6 +1,10 @@
 // Message-mode named pipe I/O with bounded waits, shared by the stand-in
 // library, the firmware simulator and its control client.
 //
+// PipeIo.cpp is plain Win32 (the stand-in library compiles it without the
+// C++ runtime); the helpers on std::string and std::wstring live in
+// PipeText.cpp.
+//
 // Every handle given to these functions is opened for overlapped I/O. Each
 // operation waits until it completes, until `stop` is signalled (may be null)
 // or until its time runs out; an unfinished operation is cancelled and its
@@ -26,6 +30,14 @@ inline constexpr wchar_t kControlSuffix[] = L".control";
 std::wstring PipePath(const std::wstring& name);
 // QEL_PIPE_NAME from the environment, else kDefaultPipeName.
 std::wstring PipeNameFromEnvironment();
+
+// The longest pipe name QEL_PIPE_NAME may give; a longer one is ignored.
+inline constexpr DWORD kMaxPipeName = 255;
+// Room for PipePathFromEnvironment's result, terminator included.
+inline constexpr DWORD kMaxPipePath = kMaxPipeName + 10;
+// PipePath(PipeNameFromEnvironment()) into path, which has kMaxPipePath
+// characters.
+void PipePathFromEnvironment(wchar_t* path);
 
 class Deadline
 {
@@ -59,6 +71,10 @@ IoStatus ReadWholeMessage(HANDLE pipe, std::string* message, std::size_t limit, 
 
 // Opens the client end of a pipe for overlapped I/O in message read mode.
 // A busy pipe is waited for until timeoutMs; a missing one fails at once.
-UniqueHandle ConnectClient(const std::wstring& path, DWORD timeoutMs);
+UniqueHandle ConnectClient(const wchar_t* path, DWORD timeoutMs);
+inline UniqueHandle ConnectClient(const std::wstring& path, DWORD timeoutMs)
+{
+    return ConnectClient(path.c_str(), timeoutMs);
+}
 
 } // namespace pipeio

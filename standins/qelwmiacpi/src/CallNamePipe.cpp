@@ -5,7 +5,6 @@
 #include "Wire.h"
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -29,11 +28,32 @@ DWORD CallTimeoutMs()
     return ms == 0 || ms > kMaxTimeoutMs ? kDefaultTimeoutMs : ms;
 }
 
+// A block of the process heap, owned.
+class HeapBuffer
+{
+public:
+    explicit HeapBuffer(SIZE_T size) : m_data(static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size))) {}
+    ~HeapBuffer()
+    {
+        if (m_data)
+            HeapFree(GetProcessHeap(), 0, m_data);
+    }
+    HeapBuffer(const HeapBuffer&) = delete;
+    HeapBuffer& operator=(const HeapBuffer&) = delete;
+
+    char* Get() const { return m_data; }
+
+private:
+    char* m_data;
+};
+
 int Call(const char* request, DWORD requestLength, char* reply, int replySize)
 {
     using namespace pipeio;
     Deadline deadline(CallTimeoutMs());
-    UniqueHandle pipe = ConnectClient(PipePath(PipeNameFromEnvironment()), deadline.Remaining());
+    wchar_t path[kMaxPipePath];
+    PipePathFromEnvironment(path);
+    UniqueHandle pipe = ConnectClient(path, deadline.Remaining());
     if (!pipe)
         return 0;
     if (WriteMessage(pipe.Get(), request, requestLength, nullptr, deadline.Remaining()) != IoStatus::Ok)
@@ -41,14 +61,16 @@ int Call(const char* request, DWORD requestLength, char* reply, int replySize)
 
     // The answer is the status byte and up to replySize - 1 characters; a
     // longer one does not fit with its terminator.
-    std::vector<char> message(static_cast<size_t>(replySize));
+    HeapBuffer message(static_cast<SIZE_T>(replySize));
+    if (!message.Get())
+        return 0;
     DWORD got = 0;
-    if (ReadMessage(pipe.Get(), message.data(), static_cast<DWORD>(message.size()), &got, nullptr,
+    if (ReadMessage(pipe.Get(), message.Get(), static_cast<DWORD>(replySize), &got, nullptr,
                     deadline.Remaining()) != IoStatus::Ok)
         return 0;
-    if (got == 0 || message[0] != wire::kOk)
+    if (got == 0 || message.Get()[0] != wire::kOk)
         return 0;
-    std::memcpy(reply, message.data() + 1, got - 1);
+    std::memcpy(reply, message.Get() + 1, got - 1);
     reply[got - 1] = '\0';
     return 1;
 }
@@ -63,9 +85,5 @@ extern "C" int __cdecl QEL_CallNamePipe(const char* request, int requestSize, ch
     if (!end)
         return 0;
     DWORD length = static_cast<DWORD>(static_cast<const char*>(end) - request) + 1;
-    try {
-        return Call(request, length, reply, replySize);
-    } catch (...) {
-        return 0;
-    }
+    return Call(request, length, reply, replySize);
 }

@@ -2,55 +2,74 @@
 
 #include "Subscription.h"
 
-#include <map>
-#include <mutex>
+#include <windows.h>
 
 namespace {
 
-struct SlotTable
+// One slot in the list of live slots.
+struct Slot
 {
-    std::mutex lock;
-    std::map<unsigned, std::shared_ptr<Subscription>> slots;
-    unsigned next = 1;
+    unsigned number;
+    Subscription* subscription; // one reference
+    Slot* next;
 };
 
-SlotTable& Table()
+SRWLOCK g_lock = SRWLOCK_INIT;
+Slot* g_slots = nullptr;
+unsigned g_next = 1;
+
+// The slot's link in the list (the pointer to it); null when it is not there.
+Slot** Find(unsigned number)
 {
-    static SlotTable table;
-    return table;
+    for (Slot** link = &g_slots; *link; link = &(*link)->next) {
+        if ((*link)->number == number)
+            return link;
+    }
+    return nullptr;
 }
 
 } // namespace
 
 unsigned AcquireSlot()
 {
-    auto subscription = std::make_shared<Subscription>();
-    SlotTable& table = Table();
-    std::lock_guard<std::mutex> hold(table.lock);
-    unsigned slot = table.next++;
-    table.slots.emplace(slot, std::move(subscription));
-    return slot;
+    Subscription* subscription = Subscription::Create();
+    if (!subscription)
+        return 0;
+    auto* slot = static_cast<Slot*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Slot)));
+    if (!slot) {
+        subscription->Release();
+        return 0;
+    }
+    AcquireSRWLockExclusive(&g_lock);
+    *slot = Slot{g_next++, subscription, g_slots};
+    g_slots = slot;
+    unsigned number = slot->number;
+    ReleaseSRWLockExclusive(&g_lock);
+    return number;
 }
 
-std::shared_ptr<Subscription> FindSlot(unsigned slot)
+Subscription* FindSlot(unsigned slot)
 {
-    SlotTable& table = Table();
-    std::lock_guard<std::mutex> hold(table.lock);
-    auto it = table.slots.find(slot);
-    return it == table.slots.end() ? nullptr : it->second;
+    AcquireSRWLockShared(&g_lock);
+    Slot** link = Find(slot);
+    Subscription* subscription = link ? (*link)->subscription : nullptr;
+    if (subscription)
+        subscription->AddRef();
+    ReleaseSRWLockShared(&g_lock);
+    return subscription;
 }
 
 void ReleaseSlot(unsigned slot)
 {
-    std::shared_ptr<Subscription> subscription;
-    {
-        SlotTable& table = Table();
-        std::lock_guard<std::mutex> hold(table.lock);
-        auto it = table.slots.find(slot);
-        if (it == table.slots.end())
-            return;
-        subscription = std::move(it->second);
-        table.slots.erase(it);
-    }
-    subscription->Stop();
+    AcquireSRWLockExclusive(&g_lock);
+    Slot** link = Find(slot);
+    Slot* found = link ? *link : nullptr;
+    if (found)
+        *link = found->next;
+    ReleaseSRWLockExclusive(&g_lock);
+    if (!found)
+        return;
+    found->subscription->Stop();
+    found->subscription->Release();
+    HeapFree(GetProcessHeap(), 0, found);
 }

@@ -3,12 +3,12 @@
 // finds nothing, and numbers are never reused.
 #pragma once
 
-#include <memory>
-
 class Subscription;
 
 // A new slot's number, or 0 when none could be made.
 unsigned AcquireSlot();
-std::shared_ptr<Subscription> FindSlot(unsigned slot);
+// The slot's subscription with a reference for the caller (who releases it),
+// or null.
+Subscription* FindSlot(unsigned slot);
 // Stops the slot's subscription and forgets the slot.
 void ReleaseSlot(unsigned slot);

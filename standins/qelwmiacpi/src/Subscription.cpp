@@ -1,11 +1,10 @@
 #include "Subscription.h"
 
-#include "PipeIo.h"
 #include "QELWmiAcpi.h"
 #include "Wire.h"
 
-#include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -14,14 +13,6 @@ constexpr DWORD kMaxBackoffMs = 500;
 constexpr DWORD kConnectTimeoutMs = 250;
 constexpr DWORD kReplyTimeoutMs = 2000;
 constexpr DWORD kStopTimeoutMs = 5000;
-
-// What the thread owns: its share of the subscription and a reference to
-// this library, so the code it runs stays loaded until it has left.
-struct ThreadStart
-{
-    std::shared_ptr<Subscription> subscription;
-    HMODULE module;
-};
 
 // "EVENT <code>" with a code from 0 to 255.
 bool ParseEvent(const char* text, DWORD length, unsigned* code)
@@ -41,38 +32,108 @@ bool ParseEvent(const char* text, DWORD length, unsigned* code)
     return true;
 }
 
-} // namespace
-
-Subscription::Subscription() : m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-
-void Subscription::AddWindow(HWND hWnd)
+void FreeBlock(void* block)
 {
-    if (!hWnd)
-        return;
-    std::lock_guard<std::mutex> hold(m_lock);
-    if (std::find(m_windows.begin(), m_windows.end(), hWnd) == m_windows.end())
-        m_windows.push_back(hWnd);
+    if (block)
+        HeapFree(GetProcessHeap(), 0, block);
 }
 
-bool Subscription::Start(const std::wstring& pipePath, const std::string& subscribeMessage)
+// Holds the lock exclusively for its life.
+class ExclusiveLock
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+public:
+    explicit ExclusiveLock(SRWLOCK* lock) : m_lock(lock) { AcquireSRWLockExclusive(m_lock); }
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(m_lock); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    SRWLOCK* m_lock;
+};
+
+} // namespace
+
+Subscription* Subscription::Create()
+{
+    void* block = HeapAlloc(GetProcessHeap(), 0, sizeof(Subscription));
+    if (!block)
+        return nullptr;
+    auto* subscription = new (block) Subscription;
+    subscription->m_stop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    return subscription;
+}
+
+Subscription::~Subscription()
+{
+    FreeBlock(m_windows);
+    FreeBlock(m_message);
+}
+
+void Subscription::AddRef()
+{
+    InterlockedIncrement(&m_references);
+}
+
+void Subscription::Release()
+{
+    if (InterlockedDecrement(&m_references) == 0) {
+        this->~Subscription();
+        HeapFree(GetProcessHeap(), 0, this);
+    }
+}
+
+bool Subscription::AddWindow(HWND hWnd)
+{
+    if (!hWnd)
+        return true;
+    ExclusiveLock hold(&m_lock);
+    for (DWORD i = 0; i < m_windowCount; ++i) {
+        if (m_windows[i] == hWnd)
+            return true;
+    }
+    if (m_windowCount == m_windowCapacity) {
+        DWORD capacity = m_windowCapacity ? m_windowCapacity * 2 : 4;
+        SIZE_T bytes = capacity * sizeof(HWND);
+        void* grown = m_windows ? HeapReAlloc(GetProcessHeap(), 0, m_windows, bytes)
+                                : HeapAlloc(GetProcessHeap(), 0, bytes);
+        if (!grown)
+            return false;
+        m_windows = static_cast<HWND*>(grown);
+        m_windowCapacity = capacity;
+    }
+    m_windows[m_windowCount++] = hWnd;
+    return true;
+}
+
+bool Subscription::Start(const wchar_t* pipePath, const char* message, DWORD length)
+{
+    ExclusiveLock hold(&m_lock);
     if (m_thread)
         return true;
     if (!m_stop || WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0)
         return false;
-    m_pipePath = pipePath;
-    m_message = subscribeMessage;
-
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCWSTR>(&Subscription::ThreadMain), &module))
+    if (lstrlenW(pipePath) >= static_cast<int>(pipeio::kMaxPipePath))
         return false;
-    auto* start = new ThreadStart{shared_from_this(), module};
-    m_thread.Reset(CreateThread(nullptr, 0, &Subscription::ThreadMain, start, 0, nullptr));
+    char* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, length ? length : 1));
+    if (!copy)
+        return false;
+    std::memcpy(copy, message, length);
+    FreeBlock(m_message);
+    m_message = copy;
+    m_messageLength = length;
+    lstrcpyW(m_pipePath, pipePath);
+
+    // The thread holds a reference to this object and one to the library, so
+    // the code it runs stays loaded until it has left.
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&Subscription::ThreadMain), &m_module))
+        return false;
+    AddRef();
+    m_thread.Reset(CreateThread(nullptr, 0, &Subscription::ThreadMain, this, 0, nullptr));
     if (!m_thread) {
-        delete start;
-        FreeLibrary(module);
+        FreeLibrary(m_module);
+        m_module = nullptr;
+        InterlockedDecrement(&m_references); // the caller's reference keeps it alive
         return false;
     }
     return true;
@@ -84,8 +145,8 @@ void Subscription::Stop()
         SetEvent(m_stop.Get());
     pipeio::UniqueHandle thread;
     {
-        std::lock_guard<std::mutex> hold(m_lock);
-        thread = std::move(m_thread);
+        ExclusiveLock hold(&m_lock);
+        thread = static_cast<pipeio::UniqueHandle&&>(m_thread);
     }
     // Every wait of the thread includes the stop event, so it ends at once;
     // the bound only keeps a caller holding the loader lock from hanging.
@@ -95,13 +156,10 @@ void Subscription::Stop()
 
 DWORD WINAPI Subscription::ThreadMain(void* param)
 {
-    auto* start = static_cast<ThreadStart*>(param);
-    HMODULE module = start->module;
-    {
-        std::shared_ptr<Subscription> self = std::move(start->subscription);
-        delete start;
-        self->Run();
-    }
+    auto* self = static_cast<Subscription*>(param);
+    HMODULE module = self->m_module;
+    self->Run();
+    self->Release();
     FreeLibraryAndExitThread(module, 0);
 }
 
@@ -113,7 +171,7 @@ void Subscription::Run()
             backoff = kMinBackoffMs;
         if (WaitForSingleObject(m_stop.Get(), backoff) != WAIT_TIMEOUT)
             return;
-        backoff = std::min(backoff * 2, kMaxBackoffMs);
+        backoff = backoff * 2 < kMaxBackoffMs ? backoff * 2 : kMaxBackoffMs;
     }
 }
 
@@ -127,8 +185,7 @@ bool Subscription::Session()
     UniqueHandle pipe = ConnectClient(m_pipePath, kConnectTimeoutMs);
     if (!pipe)
         return false;
-    if (WriteMessage(pipe.Get(), m_message.data(), static_cast<DWORD>(m_message.size()), m_stop.Get(),
-                     kReplyTimeoutMs) != IoStatus::Ok)
+    if (WriteMessage(pipe.Get(), m_message, m_messageLength, m_stop.Get(), kReplyTimeoutMs) != IoStatus::Ok)
         return false;
     char buffer[64];
     DWORD got = 0;
@@ -147,7 +204,8 @@ bool Subscription::Session()
 
 void Subscription::Post(unsigned code)
 {
-    std::lock_guard<std::mutex> hold(m_lock);
-    for (HWND hWnd : m_windows)
-        PostMessageW(hWnd, WM_QEL_EVENT, code, 0);
+    AcquireSRWLockShared(&m_lock);
+    for (DWORD i = 0; i < m_windowCount; ++i)
+        PostMessageW(m_windows[i], WM_QEL_EVENT, code, 0);
+    ReleaseSRWLockShared(&m_lock);
 }

@@ -1,0 +1,662 @@
+// Measures Korvane against the floor programs from outside, as the shell and
+// a user see it, and writes the raw samples as JSON for scripts/bench.
+//   bench-driver.exe --work FOLDER [--runs N] [--idle SECONDS] [--cycles N]
+//                    [--calls N] [--program-dir FOLDER]
+// --program-dir takes Korvane.exe and QELWmiAcpi.dll from another folder
+// (to measure an older build on the same machine); by default those beside
+// this program are used.
+#include "ChildProcess.h"
+#include "Files.h"
+#include "FirmwareLog.h"
+#include "KorvaneUi.h"
+#include "Notebook.h"
+#include "Tray.h"
+
+#include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using drive::ChildProcess;
+using drive::JoinPath;
+using drive::Narrow;
+using drive::Notebook;
+
+constexpr wchar_t kFloorClass[] = L"KorvaneFloor";
+constexpr UINT kIconId = 1;
+constexpr UINT kFloorExit = 303;
+constexpr DWORD kStartTimeoutMs = 20000;
+// The firmware commands of Korvane's start-up: the feature query and the AP
+// state read, write and read-back.
+constexpr size_t kStartupCommands = 4;
+
+struct Options
+{
+    std::wstring work;
+    std::wstring programDir;
+    int runs = 3;
+    int idleSeconds = 60;
+    int cycles = 1000;
+    int calls = 200;
+};
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// --- JSON output -----------------------------------------------------------
+
+std::string g_json;
+
+void JsonValue(const char* key, double value)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "\"%s\": %.4f,\n", key, value);
+    g_json += text;
+}
+
+void JsonText(const char* key, const std::string& value)
+{
+    g_json += std::string("\"") + key + "\": \"" + value + "\",\n";
+}
+
+// --- the Linux side of a Wine process (Z: is the Linux root) ---------------
+
+std::string ReadLinuxFile(const std::string& path)
+{
+    std::string text;
+    drive::ReadTextFile(drive::Widen("Z:" + path), &text);
+    return text;
+}
+
+// The Linux process that runs `exe` (a Windows path, matched without case in
+// the command line Wine gives it); 0 when there is none.
+int UnixPidOf(const std::wstring& exe)
+{
+    std::string wanted = Narrow(exe);
+    CharLowerBuffA(&wanted[0], static_cast<DWORD>(wanted.size()));
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    int pid = 0;
+    do {
+        int candidate = _wtoi(found.cFileName);
+        if (candidate <= 0)
+            continue;
+        std::string line = ReadLinuxFile("/proc/" + std::to_string(candidate) + "/cmdline");
+        std::replace(line.begin(), line.end(), '\0', ' ');
+        CharLowerBuffA(&line[0], static_cast<DWORD>(line.size()));
+        if (line.find(wanted) != std::string::npos)
+            pid = candidate;
+    } while (!pid && FindNextFileW(find, &found));
+    FindClose(find);
+    return pid;
+}
+
+long long StatusField(const std::string& status, const char* name)
+{
+    size_t at = status.find(std::string(name) + ":");
+    return at == std::string::npos ? -1 : std::atoll(status.c_str() + at + std::strlen(name) + 1);
+}
+
+struct UnixCounters
+{
+    long long rssKb = -1;
+    long long privateKb = -1; // resident pages written by this process alone
+    long long threads = -1;
+    long long contextSwitches = 0;
+    double cpuMs = 0;
+};
+
+UnixCounters ReadUnixCounters(int pid)
+{
+    UnixCounters c;
+    if (!pid)
+        return c;
+    const std::string base = "/proc/" + std::to_string(pid);
+    std::string status = ReadLinuxFile(base + "/status");
+    c.rssKb = StatusField(status, "VmRSS");
+    c.threads = StatusField(status, "Threads");
+    std::string rollup = ReadLinuxFile(base + "/smaps_rollup");
+    // Clean private pages turn shared as soon as another process maps the
+    // same file, so only the dirty ones are the process's own.
+    c.privateKb = StatusField(rollup, "Private_Dirty");
+    // utime and stime, fields 14 and 15, after the command name in brackets.
+    std::string stat = ReadLinuxFile(base + "/stat");
+    size_t close = stat.rfind(')');
+    if (close != std::string::npos) {
+        long long utime = 0, stime = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lld %lld",
+                        &utime, &stime) == 2)
+            c.cpuMs = static_cast<double>(utime + stime) * 10.0; // USER_HZ is 100
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(drive::Widen("Z:" + base + "/task/*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            int tid = _wtoi(found.cFileName);
+            if (tid <= 0)
+                continue;
+            std::string task = ReadLinuxFile(base + "/task/" + std::to_string(tid) + "/status");
+            c.contextSwitches += std::max(0LL, StatusField(task, "voluntary_ctxt_switches")) +
+                                 std::max(0LL, StatusField(task, "nonvoluntary_ctxt_switches"));
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    return c;
+}
+
+// --- the Windows side ------------------------------------------------------
+
+// The system handle list (NtQuerySystemInformation class 16), our own
+// declarations of its records.
+struct SystemHandleEntry
+{
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+};
+
+struct SystemHandleList
+{
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+
+typedef LONG(WINAPI* QuerySystemInformationFn)(ULONG, PVOID, ULONG, PULONG);
+
+// Kernel handles of process pid; -1 when the list cannot be read.
+long long KernelHandles(DWORD pid)
+{
+    auto query = reinterpret_cast<QuerySystemInformationFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query)
+        return -1;
+    std::vector<BYTE> buffer(1 << 16);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        LONG status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) {
+            auto* list = reinterpret_cast<SystemHandleList*>(buffer.data());
+            long long count = 0;
+            for (ULONG i = 0; i < list->count; ++i)
+                count += list->entries[i].ownerPid == pid;
+            return count;
+        }
+        buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+    }
+    return -1;
+}
+
+struct WindowsCounters
+{
+    double privateKb = -1;
+    double workingSetKb = -1;
+    long long handles = -1;
+    long long threads = -1;
+};
+
+WindowsCounters ReadWindowsCounters(HANDLE process, DWORD pid)
+{
+    WindowsCounters c;
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
+        c.privateKb = static_cast<double>(memory.PrivateUsage) / 1024.0;
+        c.workingSetKb = static_cast<double>(memory.WorkingSetSize) / 1024.0;
+    }
+    c.handles = KernelHandles(pid);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        c.threads = 0;
+        for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+            if (entry.th32OwnerProcessID == pid)
+                ++c.threads;
+        }
+        CloseHandle(snapshot);
+    }
+    return c;
+}
+
+// --- the programs ----------------------------------------------------------
+
+enum class Kind {
+    Korvane,
+    Floor,      // window, icon, message loop, plain menu
+    FloorWmi,   // the floor with COM and the WMI brightness subscription
+    FloorIcons, // the floor whose menu loads and destroys three icons
+};
+
+const char* KindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Korvane:
+        return "korvane";
+    case Kind::Floor:
+        return "floor";
+    case Kind::FloorWmi:
+        return "floor_wmi";
+    case Kind::FloorIcons:
+        return "floor_menu_icons";
+    }
+    return "?";
+}
+
+// One running program in a scenario folder of its own.
+class Program
+{
+public:
+    Program(Kind kind, const std::wstring& folder, const Options& options)
+        : m_kind(kind), m_folder(folder), m_options(options)
+    {}
+
+    bool Prepare(std::string* error)
+    {
+        if (m_kind == Kind::Korvane) {
+            m_notebook.reset(new Notebook(m_folder, drive::NotebookSetup()));
+            if (!m_notebook->Prepare(error))
+                return false;
+            if (!m_options.programDir.empty()) {
+                for (const wchar_t* name : {L"Korvane.exe", L"QELWmiAcpi.dll"}) {
+                    if (!drive::CopyInto(JoinPath(m_options.programDir, name), m_folder)) {
+                        *error = "cannot copy " + Narrow(name) + " from " + Narrow(m_options.programDir);
+                        return false;
+                    }
+                }
+            }
+            if (!m_notebook->StartFirmware()) {
+                *error = "the firmware simulator did not start";
+                return false;
+            }
+            m_exe = JoinPath(m_folder, L"Korvane.exe");
+            return true;
+        }
+        if (!drive::MakeEmptyFolder(m_folder) ||
+            !drive::CopyInto(JoinPath(drive::ProgramFolder(), L"floor-tray.exe"), m_folder)) {
+            *error = "cannot prepare " + Narrow(m_folder);
+            return false;
+        }
+        m_exe = JoinPath(m_folder, L"floor-tray.exe");
+        return true;
+    }
+
+    bool Launch()
+    {
+        if (m_notebook)
+            return m_notebook->LaunchKorvane(&m_process);
+        std::wstring arguments = m_kind == Kind::FloorWmi     ? L"--wmi"
+                                 : m_kind == Kind::FloorIcons ? L"--menu-icons"
+                                                              : L"";
+        return m_process.Start(m_exe, arguments, m_folder, {});
+    }
+
+    HWND FindWindow() const
+    {
+        DWORD pid = m_process.ProcessId();
+        if (m_kind == Kind::Korvane)
+            return drive::FindProcessWindow(pid, L"#32770", L"NVIDIA Korvane", false);
+        return drive::FindProcessWindow(pid, kFloorClass, nullptr, false);
+    }
+
+    size_t FirmwareCommands() const
+    {
+        std::vector<std::string> log;
+        if (!m_notebook || !m_notebook->FirmwareLog(&log))
+            return 0;
+        return drive::CommandsFrom(log, 0).size();
+    }
+
+    // Exit through the program's own command, so that its icon leaves the
+    // tray as on a notebook; killed when it does not end.
+    void Stop()
+    {
+        if (HWND window = FindWindow())
+            PostMessageW(window, WM_COMMAND, m_kind == Kind::Korvane ? drive::kMenuExit : kFloorExit, 0);
+        if (!m_process.WaitForExit(10000))
+            m_process.Kill();
+        if (m_notebook)
+            m_notebook->StopFirmware();
+    }
+
+    Kind GetKind() const { return m_kind; }
+    ChildProcess& Process() { return m_process; }
+    Notebook* GetNotebook() { return m_notebook.get(); }
+    const std::wstring& Exe() const { return m_exe; }
+
+private:
+    Kind m_kind;
+    std::wstring m_folder;
+    const Options& m_options;
+    std::unique_ptr<Notebook> m_notebook;
+    ChildProcess m_process;
+    std::wstring m_exe;
+};
+
+void Fail(const std::string& message)
+{
+    std::fprintf(stderr, "bench-driver: %s\n", message.c_str());
+    std::fflush(stderr);
+    ExitProcess(1);
+}
+
+void PrepareOrFail(Program* program)
+{
+    std::string error;
+    if (!program->Prepare(&error))
+        Fail(error);
+}
+
+void Sample(const std::string& prefix, Program* program)
+{
+    WindowsCounters w = ReadWindowsCounters(program->Process().Handle(), program->Process().ProcessId());
+    UnixCounters u = ReadUnixCounters(UnixPidOf(program->Exe()));
+    // Wine does not fill PrivateUsage for another process: the private
+    // resident pages of its Linux process stand in.
+    JsonValue((prefix + "private_kb").c_str(),
+              w.privateKb > 0 ? w.privateKb : static_cast<double>(u.privateKb));
+    JsonValue((prefix + "working_set_kb").c_str(), w.workingSetKb);
+    JsonValue((prefix + "handles").c_str(), static_cast<double>(w.handles));
+    JsonValue((prefix + "threads").c_str(), static_cast<double>(w.threads));
+    JsonValue((prefix + "rss_kb").c_str(), static_cast<double>(u.rssKb));
+}
+
+// Start to the tray icon (and, for Korvane, to the end of its start-up
+// commands), then the memory once it has settled.
+void MeasureStart(Kind kind, int run, const Options& options)
+{
+    const std::string prefix = std::string("start.") + KindName(kind) + "." + std::to_string(run) + ".";
+    Program program(kind, JoinPath(options.work, drive::Widen(prefix.substr(6) + "d")), options);
+    PrepareOrFail(&program);
+    double t0 = Now();
+    if (!program.Launch())
+        Fail(std::string("cannot start ") + KindName(kind));
+    HWND window = nullptr;
+    double icon = -1;
+    while (Now() - t0 < kStartTimeoutMs) {
+        if (!window)
+            window = program.FindWindow();
+        if (window && drive::TrayIconExists(window, kIconId)) {
+            icon = Now() - t0;
+            break;
+        }
+        Sleep(1);
+    }
+    if (icon < 0)
+        Fail(std::string("no tray icon from ") + KindName(kind));
+    JsonValue((prefix + "icon_ms").c_str(), icon);
+    if (kind == Kind::Korvane) {
+        double firmware = -1;
+        while (Now() - t0 < kStartTimeoutMs) {
+            if (program.FirmwareCommands() >= kStartupCommands) {
+                firmware = Now() - t0;
+                break;
+            }
+            Sleep(2);
+        }
+        JsonValue((prefix + "firmware_ms").c_str(), firmware);
+    }
+    drive::Settle(window);
+    Sleep(1500);
+    Sample(prefix, &program);
+    program.Stop();
+}
+
+// All programs idle side by side over the same interval.
+void MeasureIdle(const Options& options)
+{
+    const Kind kinds[] = {Kind::Korvane, Kind::Floor, Kind::FloorWmi};
+    std::vector<std::unique_ptr<Program>> programs;
+    for (Kind kind : kinds) {
+        programs.emplace_back(new Program(
+            kind, JoinPath(options.work, drive::Widen(std::string("idle.") + KindName(kind))), options));
+        PrepareOrFail(programs.back().get());
+        if (!programs.back()->Launch())
+            Fail("cannot start a program for the idle phase");
+    }
+    std::vector<int> pids;
+    std::vector<UnixCounters> before;
+    for (auto& program : programs) {
+        HWND window = nullptr;
+        drive::WaitUntil([&] { return (window = program->FindWindow()) != nullptr; }, kStartTimeoutMs);
+        drive::Settle(window);
+    }
+    Sleep(3000);
+    for (auto& program : programs) {
+        pids.push_back(UnixPidOf(program->Exe()));
+        before.push_back(ReadUnixCounters(pids.back()));
+    }
+    Sleep(static_cast<DWORD>(options.idleSeconds) * 1000);
+    for (size_t i = 0; i < programs.size(); ++i) {
+        UnixCounters after = ReadUnixCounters(pids[i]);
+        WindowsCounters w =
+            ReadWindowsCounters(programs[i]->Process().Handle(), programs[i]->Process().ProcessId());
+        const std::string prefix = std::string("idle.") + KindName(programs[i]->GetKind()) + ".";
+        JsonValue((prefix + "context_switches").c_str(),
+                  pids[i] ? static_cast<double>(after.contextSwitches - before[i].contextSwitches) : -1);
+        JsonValue((prefix + "cpu_ms").c_str(), pids[i] ? after.cpuMs - before[i].cpuMs : -1);
+        JsonValue((prefix + "threads").c_str(), static_cast<double>(w.threads));
+        JsonValue((prefix + "unix_threads").c_str(), static_cast<double>(after.threads));
+    }
+    for (auto& program : programs)
+        program->Stop();
+}
+
+typedef int(__cdecl* CallNamePipeFn)(const char*, int, char*, int);
+
+// One firmware command through QELWmiAcpi.dll against one raw CallNamedPipeW
+// to the same simulator, alternating in blocks; then Enable/Disable through
+// the running program.
+void MeasureFirmware(const Options& options)
+{
+    Program program(Kind::Korvane, JoinPath(options.work, L"firmware.d"), options);
+    PrepareOrFail(&program);
+    Notebook* notebook = program.GetNotebook();
+    SetEnvironmentVariableW(L"QEL_PIPE_NAME", notebook->PipeName().c_str());
+    std::wstring library =
+        JoinPath(options.programDir.empty() ? drive::ProgramFolder() : options.programDir, L"QELWmiAcpi.dll");
+    HMODULE module = LoadLibraryW(library.c_str());
+    auto call = module ? reinterpret_cast<CallNamePipeFn>(
+                             reinterpret_cast<void*>(GetProcAddress(module, "QEL_CallNamePipe")))
+                       : nullptr;
+    if (!call)
+        Fail("cannot load QEL_CallNamePipe from " + Narrow(library));
+    const std::wstring path = notebook->Firmware().PipePath();
+    const char request[] = "root\\WMI:Q:QEL_AP:AP:6";
+    std::vector<double> library_ms, raw_ms;
+    char reply[128];
+    for (int i = 0; i < options.calls; ++i) {
+        double t = Now();
+        if (!call(request, sizeof request, reply, sizeof reply))
+            Fail("QEL_CallNamePipe failed");
+        library_ms.push_back(Now() - t);
+        DWORD got = 0;
+        t = Now();
+        if (!CallNamedPipeW(path.c_str(), const_cast<char*>(request), sizeof request, reply, sizeof reply,
+                            &got, NMPWAIT_WAIT_FOREVER))
+            Fail("CallNamedPipeW failed");
+        raw_ms.push_back(Now() - t);
+    }
+    g_json += "\"firmware.library_ms\": [";
+    for (size_t i = 0; i < library_ms.size(); ++i)
+        g_json += (i ? ", " : "") + std::to_string(library_ms[i]);
+    g_json += "],\n\"firmware.raw_ms\": [";
+    for (size_t i = 0; i < raw_ms.size(); ++i)
+        g_json += (i ? ", " : "") + std::to_string(raw_ms[i]);
+    g_json += "],\n";
+    FreeLibrary(module);
+
+    if (!program.Launch())
+        Fail("cannot start Korvane");
+    HWND window = nullptr;
+    drive::WaitUntil([&] { return (window = program.FindWindow()) != nullptr; }, kStartTimeoutMs);
+    drive::WaitUntil([&] { return program.FirmwareCommands() >= kStartupCommands; }, kStartTimeoutMs);
+    drive::Settle(window);
+    std::vector<double> operation_ms;
+    size_t before = program.FirmwareCommands();
+    const int operations = 20;
+    for (int i = 0; i < operations; ++i) {
+        double t = Now();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_COMMAND, i % 2 ? drive::kMenuEnable : drive::kMenuDisable, 0,
+                            SMTO_NORMAL, 15000, &result);
+        operation_ms.push_back(Now() - t);
+    }
+    size_t commands = program.FirmwareCommands() - before;
+    g_json += "\"firmware.operation_ms\": [";
+    for (size_t i = 0; i < operation_ms.size(); ++i)
+        g_json += (i ? ", " : "") + std::to_string(operation_ms[i]);
+    g_json += "],\n";
+    JsonValue("firmware.commands_per_operation", static_cast<double>(commands) / operations);
+    program.Stop();
+}
+
+// Opens the tray menu and closes it with Escape, cycles times.
+void MeasureMenu(Kind kind, const Options& options)
+{
+    const std::string prefix = std::string("menu.") + KindName(kind) + ".";
+    Program program(kind, JoinPath(options.work, drive::Widen(prefix + "d")), options);
+    PrepareOrFail(&program);
+    if (!program.Launch())
+        Fail("cannot start a program for the menu phase");
+    HWND window = nullptr;
+    drive::WaitUntil([&] { return (window = program.FindWindow()) != nullptr; }, kStartTimeoutMs);
+    if (kind == Kind::Korvane)
+        drive::WaitUntil([&] { return program.FirmwareCommands() >= kStartupCommands; }, kStartTimeoutMs);
+    drive::Settle(window);
+    const DWORD pid = program.Process().ProcessId();
+    SetCursorPos(600, 400);
+    // One opening first, so that the first cycle's one-time costs (the menu
+    // class, fonts) land before the first sample.
+    auto cycle = [&]() -> bool {
+        AllowSetForegroundWindow(pid);
+        PostMessageW(window, drive::kTrayNotify, kIconId, WM_RBUTTONUP);
+        HWND menu = nullptr;
+        double t = Now();
+        while (!(menu = drive::FindOpenMenu(pid))) {
+            if (Now() - t > 10000)
+                return false;
+            Sleep(0);
+        }
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(menu, WM_KEYUP, VK_ESCAPE, 0);
+        while (IsWindow(menu) && IsWindowVisible(menu)) {
+            if (Now() - t > 10000)
+                return false;
+            Sleep(0);
+        }
+        return drive::Settle(window);
+    };
+    if (!cycle())
+        Fail(std::string("the menu of ") + KindName(kind) + " did not open and close");
+    Sleep(500);
+    Sample(prefix + "before.", &program);
+    double t = Now();
+    int done = 0;
+    for (; done < options.cycles; ++done) {
+        if (!cycle())
+            break;
+    }
+    double elapsed = Now() - t;
+    Sleep(500);
+    Sample(prefix + "after.", &program);
+    JsonValue((prefix + "cycles").c_str(), done);
+    JsonValue((prefix + "cycle_ms").c_str(), done ? elapsed / done : -1);
+    program.Stop();
+}
+
+bool ParseOptions(int argc, wchar_t** argv, Options* options)
+{
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::wstring name = argv[i];
+        std::wstring value = argv[i + 1];
+        if (name == L"--work")
+            options->work = value;
+        else if (name == L"--program-dir")
+            options->programDir = value;
+        else if (name == L"--runs")
+            options->runs = _wtoi(value.c_str());
+        else if (name == L"--idle")
+            options->idleSeconds = _wtoi(value.c_str());
+        else if (name == L"--cycles")
+            options->cycles = _wtoi(value.c_str());
+        else if (name == L"--calls")
+            options->calls = _wtoi(value.c_str());
+        else
+            return false;
+    }
+    return !options->work.empty() && options->runs > 0 && options->idleSeconds >= 0 && options->cycles >= 0 &&
+           options->calls > 0;
+}
+
+void Progress(const char* what)
+{
+    std::printf("bench: %s\n", what);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, &options)) {
+        std::fprintf(stderr, "usage: bench-driver --work FOLDER [--runs N] [--idle SECONDS] [--cycles N] "
+                             "[--calls N] [--program-dir FOLDER]\n");
+        return 2;
+    }
+    if (!drive::MakeEmptyFolder(options.work))
+        Fail("cannot empty " + Narrow(options.work));
+    g_json = "{\n";
+    JsonValue("options.runs", options.runs);
+    JsonValue("options.idle_s", options.idleSeconds);
+    JsonValue("options.cycles", options.cycles);
+    JsonValue("options.calls", options.calls);
+#ifdef _WIN64
+    JsonText("options.measured_as", "64-bit");
+#else
+    JsonText("options.measured_as", "32-bit");
+#endif
+    Progress("start-up, the programs alternating");
+    for (int run = 0; run < options.runs; ++run) {
+        for (Kind kind : {Kind::Korvane, Kind::Floor, Kind::FloorWmi})
+            MeasureStart(kind, run, options);
+    }
+    Progress("one firmware command");
+    MeasureFirmware(options);
+    if (options.cycles > 0) {
+        Progress("tray menu openings");
+        for (Kind kind : {Kind::Korvane, Kind::Floor, Kind::FloorIcons})
+            MeasureMenu(kind, options);
+    }
+    if (options.idleSeconds > 0) {
+        Progress("idle, the programs side by side");
+        MeasureIdle(options);
+    }
+    g_json += "\"end\": 0\n}\n";
+    if (!drive::WriteTextFile(JoinPath(options.work, L"samples.json"), g_json))
+        Fail("cannot write samples.json");
+    return 0;
+}

@@ -1,0 +1,230 @@
+"""Turns the bench driver's raw samples into the table of make bench.
+
+    report.py SAMPLES.json RESULTS.json SHIPPED_BIN MEASURED_BIN FLOOR_EXE
+
+SHIPPED_BIN holds the 32-bit Korvane.exe and QELWmiAcpi.dll whose sizes are
+reported; MEASURED_BIN those that ran (reported too when of another
+architecture).
+"""
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+KIB = 1024.0
+
+
+def stripped_size(path, arch):
+    strip = f"{arch}-w64-mingw32-strip"
+    with tempfile.TemporaryDirectory() as folder:
+        copy = os.path.join(folder, os.path.basename(path))
+        shutil.copy(path, copy)
+        subprocess.run([strip, "--strip-all", copy], check=True)
+        return os.path.getsize(copy)
+
+
+def arch_of(path):
+    with open(path, "rb") as f:
+        data = f.read(4096)
+    pe = int.from_bytes(data[0x3C:0x40], "little")
+    machine = int.from_bytes(data[pe + 4:pe + 6], "little")
+    return "x86_64" if machine == 0x8664 else "i686"
+
+
+def runs(samples, kind, field):
+    values = []
+    run = 0
+    while f"start.{kind}.{run}.{field}" in samples:
+        value = samples[f"start.{kind}.{run}.{field}"]
+        if value >= 0:
+            values.append(value)
+        run += 1
+    return values
+
+
+def min_median(values):
+    if not values:
+        return None, None
+    return min(values), statistics.median(values)
+
+
+def fmt(value, unit="", digits=1):
+    if value is None or value < 0:
+        return "n/a"
+    return f"{value:.{digits}f}{unit}"
+
+
+def signed(value):
+    return "n/a" if value is None else f"{value:+.0f}"
+
+
+def ratio(a, b):
+    if a is None or b is None or a < 0 or b <= 0:
+        return None
+    return a / b
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+        self.json = []
+
+    def add(self, figure, korvane, floor, r, goal="", key=None, values=None):
+        self.rows.append((figure, korvane, floor, fmt(r, "x", 2) if r is not None else "-", goal))
+        if key:
+            self.json.append(dict(figure=key, **(values or {}), ratio=r))
+
+    def print(self):
+        header = ("figure", "Korvane (min / median)", "floor (min / median)", "ratio", "goal")
+        widths = [max(len(str(row[i])) for row in self.rows + [header]) for i in range(5)]
+        line = " | ".join(h.ljust(w) for h, w in zip(header, widths))
+        print(line)
+        print("-+-".join("-" * w for w in widths))
+        for row in self.rows:
+            print(" | ".join(str(c).ljust(w) for c, w in zip(row, widths)))
+
+
+def verdict(ok):
+    return "met" if ok else "NOT met"
+
+
+def main():
+    samples_path, results_path, shipped_bin, test_bin, floor_exe = sys.argv[1:6]
+    with open(samples_path) as f:
+        s = json.load(f)
+    t = Table()
+    results = {"measured_as": s["options.measured_as"], "options": {
+        "runs": s["options.runs"], "idle_s": s["options.idle_s"],
+        "cycles": s["options.cycles"], "calls": s["options.calls"]}}
+
+    # Start-up.
+    k = min_median(runs(s, "korvane", "icon_ms"))
+    f = min_median(runs(s, "floor", "icon_ms"))
+    r = ratio(k[1], f[1])
+    t.add("start to tray icon (ms)", f"{fmt(k[0])} / {fmt(k[1])}", f"{fmt(f[0])} / {fmt(f[1])}", r,
+          f"<= 1.1x: {verdict(r is not None and r <= 1.1)}", "start_to_icon_ms",
+          {"korvane": k, "floor": f})
+    fw = min_median(runs(s, "korvane", "firmware_ms"))
+    t.add("start to end of start-up commands (ms)", f"{fmt(fw[0])} / {fmt(fw[1])}", "-", None, "",
+          "start_to_firmware_done_ms", {"korvane": fw})
+
+    # Memory after start, against both floors.
+    for field, name in (("private_kb", "private memory after start (KiB)"),
+                        ("rss_kb", "RSS after start (KiB)")):
+        k = min_median(runs(s, "korvane", field))
+        f1 = min_median(runs(s, "floor", field))
+        f2 = min_median(runs(s, "floor_wmi", field))
+        t.add(name, f"{fmt(k[0], '', 0)} / {fmt(k[1], '', 0)}",
+              f"{fmt(f1[0], '', 0)} / {fmt(f1[1], '', 0)} (+WMI {fmt(f2[0], '', 0)} / {fmt(f2[1], '', 0)})",
+              ratio(k[1], f2[1]), "", field, {"korvane": k, "floor": f1, "floor_wmi": f2})
+        if field == "private_kb" and k[1] is not None and f2[1] is not None:
+            own = k[1] - f2[1]
+            wmi = f2[1] - f1[1] if f1[1] is not None else None
+            t.add("  of it Korvane's own (above floor+WMI) / WMI's", fmt(own, " KiB", 0), fmt(wmi, " KiB", 0),
+                  None, f"<= 1024 KiB: {verdict(own <= 1024)}", "own_private_kb", {"own": own, "wmi": wmi})
+    for field, name in (("handles", "kernel handles after start"), ("threads", "threads after start")):
+        k = min_median(runs(s, "korvane", field))
+        f1 = min_median(runs(s, "floor", field))
+        f2 = min_median(runs(s, "floor_wmi", field))
+        t.add(name, fmt(k[1], "", 0), f"{fmt(f1[1], '', 0)} (+WMI {fmt(f2[1], '', 0)})", None, "", field,
+              {"korvane": k, "floor": f1, "floor_wmi": f2})
+
+    # Idle.
+    if s["options.idle_s"] > 0:
+        for field, name in (("context_switches", "idle: context switches"), ("cpu_ms", "idle: CPU time (ms)"),
+                            ("threads", "idle: threads (Windows)"), ("unix_threads", "idle: threads (Linux)")):
+            k = s.get(f"idle.korvane.{field}")
+            f1 = s.get(f"idle.floor.{field}")
+            f2 = s.get(f"idle.floor_wmi.{field}")
+            t.add(f"{name} over {s['options.idle_s']:.0f} s" if "threads" not in field else name,
+                  fmt(k, "", 0), f"{fmt(f1, '', 0)} (+WMI {fmt(f2, '', 0)})", None, "", "idle_" + field,
+                  {"korvane": k, "floor": f1, "floor_wmi": f2})
+
+    # Firmware command.
+    lib = min_median(s["firmware.library_ms"])
+    raw = min_median(s["firmware.raw_ms"])
+    r = ratio(lib[1], raw[1])
+    t.add("one firmware command: QEL_CallNamePipe vs raw CallNamedPipeW (ms)",
+          f"{fmt(lib[0], '', 3)} / {fmt(lib[1], '', 3)}", f"{fmt(raw[0], '', 3)} / {fmt(raw[1], '', 3)}", r,
+          f"<= 1.3x: {verdict(r is not None and r <= 1.3)}", "firmware_command_ms", {"korvane": lib, "raw": raw})
+    op = min_median(s["firmware.operation_ms"])
+    per = s["firmware.commands_per_operation"]
+    t.add(f"menu Enable/Disable through the program, {per:.0f} commands + GPU fake (ms)",
+          f"{fmt(op[0], '', 2)} / {fmt(op[1], '', 2)}", f"raw x{per:.0f}: {fmt(raw[1] * per, '', 2)}",
+          ratio(op[1], raw[1] * per) if per > 0 else None, "", "menu_operation_ms",
+          {"korvane": op, "commands": per})
+
+    # Menu openings.
+    if s["options.cycles"] > 0:
+        def menu(kind, field):
+            before = s.get(f"menu.{kind}.before.{field}", -1)
+            after = s.get(f"menu.{kind}.after.{field}", -1)
+            return before, after
+
+        cycles = s.get("menu.korvane.cycles", 0)
+        t.add(f"tray menu: time per open+close (ms), {cycles:.0f} cycles",
+              fmt(s.get("menu.korvane.cycle_ms"), "", 2),
+              f"{fmt(s.get('menu.floor.cycle_ms'), '', 2)} (icons {fmt(s.get('menu.floor_menu_icons.cycle_ms'), '', 2)})",
+              ratio(s.get("menu.korvane.cycle_ms"), s.get("menu.floor_menu_icons.cycle_ms")), "", "menu_cycle_ms",
+              {k: s.get(f"menu.{k}.cycle_ms") for k in ("korvane", "floor", "floor_menu_icons")})
+        for field, name in (("rss_kb", "RSS growth (KiB)"), ("private_kb", "private memory growth (KiB)"),
+                            ("handles", "kernel handles before -> after")):
+            k = menu("korvane", field)
+            f1 = menu("floor", field)
+            f2 = menu("floor_menu_icons", field)
+            if field == "handles":
+                t.add(f"tray menu: {name}", f"{k[0]:.0f} -> {k[1]:.0f}",
+                      f"{f1[0]:.0f} -> {f1[1]:.0f} (icons {f2[0]:.0f} -> {f2[1]:.0f})", None, "", "menu_handles",
+                      {"korvane": k, "floor": f1, "floor_menu_icons": f2})
+            else:
+                growth = [b - a if a >= 0 and b >= 0 else None for a, b in (k, f1, f2)]
+                goal = ""
+                if field == "rss_kb" and None not in growth:
+                    goal = f"<= icons floor: {verdict(growth[0] <= max(growth[2], 0))}"
+                t.add(f"tray menu: {name}", signed(growth[0]),
+                      f"{signed(growth[1])} (icons {signed(growth[2])})", None, goal, "menu_" + field + "_growth",
+                      {"korvane": growth[0], "floor": growth[1], "floor_menu_icons": growth[2]})
+        t.add("tray menu: GDI and USER objects", "not countable under Wine", "", None, "", None)
+
+    # Sizes.
+    sizes = {}
+    for label, folder in (("shipped", shipped_bin), ("measured", test_bin)):
+        exe = os.path.join(folder, "Korvane.exe")
+        dll = os.path.join(folder, "QELWmiAcpi.dll")
+        floor = floor_exe if label == "measured" else None
+        if not (os.path.exists(exe) and os.path.exists(dll)):
+            continue
+        file_arch = arch_of(exe)
+        if label == "measured" and sizes.get("shipped", {}).get("arch") == file_arch:
+            continue
+        e = stripped_size(exe, file_arch)
+        d = stripped_size(dll, file_arch)
+        sizes[label] = {"arch": file_arch, "Korvane.exe": e, "QELWmiAcpi.dll": d}
+        bits = "32-bit" if file_arch == "i686" else "64-bit"
+        floor_size = stripped_size(floor, file_arch) if floor and os.path.exists(floor) else None
+        goal = f"<= 320 KiB: {verdict(e + d <= 320 * KIB)}" if file_arch == "i686" else ""
+        t.add(f"Korvane.exe + QELWmiAcpi.dll stripped, {bits} (KiB)",
+              f"{e / KIB:.1f} + {d / KIB:.1f} = {(e + d) / KIB:.1f}",
+              f"floor-tray.exe {floor_size / KIB:.1f}" if floor_size else "-", None, goal, None)
+    results["sizes"] = sizes
+
+    print()
+    print(f"Korvane against the floor, measured as {s['options.measured_as']} programs under Wine "
+          f"({'the shipped program is 32-bit; this machine has no 32-bit mode' if s['options.measured_as'] == '64-bit' else 'as shipped'}); "
+          f"{s['options.runs']:.0f} runs alternating.")
+    print()
+    t.print()
+    print()
+    print("CPU timings are noisy on a busy machine; compare min columns and re-run with --runs for more.")
+    results["figures"] = t.json
+    results["table"] = [list(row) for row in t.rows]
+    with open(results_path, "w") as f:
+        json.dump(results, f, indent=1)
+    print(f"written to {results_path}")
+
+
+if __name__ == "__main__":
+    main()
