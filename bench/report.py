@@ -87,6 +87,46 @@ class Table:
             print(" | ".join(str(c).ljust(w) for c, w in zip(row, widths)))
 
 
+def phase_runs(samples, kind):
+    """The start-up phases of each run: (label, ms and private KiB at its end, libraries loaded)."""
+    result = []
+    run = 0
+    while f"phases.{kind}.{run}.count" in samples:
+        key = f"phases.{kind}.{run}"
+        count = int(samples[f"{key}.count"])
+        result.append([(samples[f"{key}.{i}.label"], samples[f"{key}.{i}.ms"], samples[f"{key}.{i}.private_kb"],
+                        samples.get(f"{key}.{i}.libraries", "")) for i in range(count)])
+        run += 1
+    return result
+
+
+def phase_table(samples, kind, title):
+    """Median over the runs of what each phase adds, in time and private memory."""
+    runs = phase_runs(samples, kind)
+    runs = [r for r in runs if runs and len(r) == len(runs[0])]
+    if not runs:
+        return []
+    rows = []
+    for i, (label, _, _, libraries) in enumerate(runs[0]):
+        at_end = statistics.median(r[i][2] for r in runs)
+        added = statistics.median(r[i][2] - (r[i - 1][2] if i else 0) for r in runs)
+        ms = statistics.median(r[i][1] - (r[i - 1][1] if i else 0) for r in runs)
+        rows.append(dict(phase=label, private_kb_at_end=at_end, private_kb_added=added, ms=ms,
+                         libraries=libraries.replace(".dll", "")))
+    print(title)
+    widths = (max(len(r["phase"]) for r in rows), 12, 10, 8)
+    header = ("phase", "private KiB", "added", "ms")
+    print(" | ".join(h.ljust(w) for h, w in zip(header, widths)))
+    print("-+-".join("-" * w for w in widths))
+    for r in rows:
+        cells = (r["phase"], f"{r['private_kb_at_end']:.0f}", f"{r['private_kb_added']:+.0f}", f"{r['ms']:.1f}")
+        print(" | ".join(c.ljust(w) for c, w in zip(cells, widths)))
+        if r["libraries"]:
+            print(f"    loads {r['libraries']}")
+    print()
+    return rows
+
+
 def verdict(ok):
     return "met" if ok else "NOT met"
 
@@ -103,35 +143,39 @@ def main():
     # Start-up.
     k = min_median(runs(s, "korvane", "icon_ms"))
     f = min_median(runs(s, "floor", "icon_ms"))
+    p = min_median(runs(s, "floor_platform", "icon_ms"))
     r = ratio(k[1], f[1])
     t.add("start to tray icon (ms)", f"{fmt(k[0])} / {fmt(k[1])}", f"{fmt(f[0])} / {fmt(f[1])}", r,
           f"<= 1.1x: {verdict(r is not None and r <= 1.1)}", "start_to_icon_ms",
-          {"korvane": k, "floor": f})
+          {"korvane": k, "floor": f, "floor_platform": p})
+    t.add("  against the floor with the common controls", "", f"{fmt(p[0])} / {fmt(p[1])}", ratio(k[1], p[1]),
+          "", None)
     fw = min_median(runs(s, "korvane", "firmware_ms"))
     t.add("start to end of start-up commands (ms)", f"{fmt(fw[0])} / {fmt(fw[1])}", "-", None, "",
           "start_to_firmware_done_ms", {"korvane": fw})
 
-    # Memory after start, against both floors.
+    # Memory after start, against the floors.
     for field, name in (("private_kb", "private memory after start (KiB)"),
                         ("rss_kb", "RSS after start (KiB)")):
         k = min_median(runs(s, "korvane", field))
         f1 = min_median(runs(s, "floor", field))
         f2 = min_median(runs(s, "floor_wmi", field))
+        f3 = min_median(runs(s, "floor_platform", field))
         t.add(name, f"{fmt(k[0], '', 0)} / {fmt(k[1], '', 0)}",
-              f"{fmt(f1[0], '', 0)} / {fmt(f1[1], '', 0)} (+WMI {fmt(f2[0], '', 0)} / {fmt(f2[1], '', 0)})",
-              ratio(k[1], f2[1]), "", field, {"korvane": k, "floor": f1, "floor_wmi": f2})
-        if field == "private_kb" and k[1] is not None and f2[1] is not None:
+              f"{fmt(f1[0], '', 0)} / {fmt(f1[1], '', 0)} (+WMI {fmt(f2[0], '', 0)} / {fmt(f2[1], '', 0)};"
+              f" +platform {fmt(f3[0], '', 0)} / {fmt(f3[1], '', 0)})",
+              ratio(k[1], f2[1]), "", field, {"korvane": k, "floor": f1, "floor_wmi": f2, "floor_platform": f3})
+        if field == "private_kb" and None not in (k[1], f1[1], f2[1]):
             own = k[1] - f2[1]
-            wmi = f2[1] - f1[1] if f1[1] is not None else None
-            t.add("  of it Korvane's own (above floor+WMI) / WMI's", fmt(own, " KiB", 0), fmt(wmi, " KiB", 0),
-                  None, f"<= 1024 KiB: {verdict(own <= 1024)}", "own_private_kb", {"own": own, "wmi": wmi})
-    for field, name in (("handles", "kernel handles after start"), ("threads", "threads after start")):
-        k = min_median(runs(s, "korvane", field))
-        f1 = min_median(runs(s, "floor", field))
-        f2 = min_median(runs(s, "floor_wmi", field))
-        t.add(name, fmt(k[1], "", 0), f"{fmt(f1[1], '', 0)} (+WMI {fmt(f2[1], '', 0)})", None, "", field,
-              {"korvane": k, "floor": f1, "floor_wmi": f2})
-
+            t.add("  of it Korvane's own (above floor+WMI) / WMI's", fmt(own, " KiB", 0),
+                  fmt(f2[1] - f1[1], " KiB", 0), None, f"<= 1024 KiB: {verdict(own <= 1024)}", "own_private_kb",
+                  {"own": own, "wmi": f2[1] - f1[1]})
+            if f3[1] is not None:
+                rest = k[1] - f3[1]
+                t.add("  of it above floor+platform / common controls and GPU library's",
+                      fmt(rest, " KiB", 0), fmt(f3[1] - f2[1], " KiB", 0), None,
+                      f"<= 1024 KiB: {verdict(rest <= 1024)}", "own_private_above_platform_kb",
+                      {"own": rest, "common_controls_and_gpu_library": f3[1] - f2[1]})
     # Idle.
     if s["options.idle_s"] > 0:
         for field, name in (("context_switches", "idle: context switches"), ("cpu_ms", "idle: CPU time (ms)"),
@@ -171,14 +215,15 @@ def main():
               ratio(s.get("menu.korvane.cycle_ms"), s.get("menu.floor_menu_icons.cycle_ms")), "", "menu_cycle_ms",
               {k: s.get(f"menu.{k}.cycle_ms") for k in ("korvane", "floor", "floor_menu_icons")})
         for field, name in (("rss_kb", "RSS growth (KiB)"), ("private_kb", "private memory growth (KiB)"),
-                            ("handles", "kernel handles before -> after")):
+                            ("handles", "kernel handles before -> after"),
+                            ("gdi_objects", "GDI objects before -> after")):
             k = menu("korvane", field)
             f1 = menu("floor", field)
             f2 = menu("floor_menu_icons", field)
-            if field == "handles":
-                t.add(f"tray menu: {name}", f"{k[0]:.0f} -> {k[1]:.0f}",
-                      f"{f1[0]:.0f} -> {f1[1]:.0f} (icons {f2[0]:.0f} -> {f2[1]:.0f})", None, "", "menu_handles",
-                      {"korvane": k, "floor": f1, "floor_menu_icons": f2})
+            if field in ("handles", "gdi_objects"):
+                t.add(f"tray menu: {name}", f"{fmt(k[0], '', 0)} -> {fmt(k[1], '', 0)}",
+                      f"{fmt(f1[0], '', 0)} -> {fmt(f1[1], '', 0)} (icons {fmt(f2[0], '', 0)} -> {fmt(f2[1], '', 0)})",
+                      None, "", "menu_" + field, {"korvane": k, "floor": f1, "floor_menu_icons": f2})
             else:
                 growth = [b - a if a >= 0 and b >= 0 else None for a, b in (k, f1, f2)]
                 goal = ""
@@ -187,7 +232,8 @@ def main():
                 t.add(f"tray menu: {name}", signed(growth[0]),
                       f"{signed(growth[1])} (icons {signed(growth[2])})", None, goal, "menu_" + field + "_growth",
                       {"korvane": growth[0], "floor": growth[1], "floor_menu_icons": growth[2]})
-        t.add("tray menu: GDI and USER objects", "not countable under Wine", "", None, "", None)
+        t.add("tray menu: USER objects (windows, menus, icons)", "not countable under Wine", "", None,
+              "kept by the Wine server", None)
 
     # Sizes.
     sizes = {}
@@ -219,6 +265,11 @@ def main():
     t.print()
     print()
     print("CPU timings are noisy on a busy machine; compare min columns and re-run with --runs for more.")
+    print()
+    results["phases"] = {
+        "korvane": phase_table(s, "korvane", "Korvane's start-up by phase (medians; under the benchmark as debugger):"),
+        "floor": phase_table(s, "floor", "The floor's start-up by phase, for comparison:"),
+    }
     results["figures"] = t.json
     results["table"] = [list(row) for row in t.rows]
     with open(results_path, "w") as f:

@@ -2,9 +2,11 @@
 // a user see it, and writes the raw samples as JSON for scripts/bench.
 //   bench-driver.exe --work FOLDER [--runs N] [--idle SECONDS] [--cycles N]
 //                    [--calls N] [--program-dir FOLDER]
+//                    [--marks-korvane FILE] [--marks-floor FILE]
 // --program-dir takes Korvane.exe and QELWmiAcpi.dll from another folder
 // (to measure an older build on the same machine); by default those beside
-// this program are used.
+// this program are used. The marks files (from bench/phases.py) turn on the
+// start-up phases: the program runs under this one as its debugger.
 #include "ChildProcess.h"
 #include "Files.h"
 #include "FirmwareLog.h"
@@ -43,6 +45,8 @@ struct Options
 {
     std::wstring work;
     std::wstring programDir;
+    std::wstring marksKorvane;
+    std::wstring marksFloor;
     int runs = 3;
     int idleSeconds = 60;
     int cycles = 1000;
@@ -209,11 +213,57 @@ long long KernelHandles(DWORD pid)
     return -1;
 }
 
+// Wine keeps a process's GDI objects in a handle table of the process's own,
+// named by its PEB as on Windows; GetGuiResources answers 0 there. Our own
+// declaration of a table entry: the same 24 bytes in 32- and 64-bit builds.
+struct GdiHandleEntry
+{
+    UINT64 object;
+    ULONG owner;
+    USHORT unique;
+    UCHAR type; // 0 for a free entry
+    UCHAR flags;
+    UINT64 userPointer;
+};
+static_assert(sizeof(GdiHandleEntry) == 24, "the table's entry layout");
+constexpr size_t kGdiHandleCount = 0x10000;
+#ifdef _WIN64
+constexpr size_t kPebGdiTableOffset = 0xF8;
+#else
+constexpr size_t kPebGdiTableOffset = 0x94;
+#endif
+
+typedef LONG(WINAPI* QueryInformationProcessFn)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+// The live GDI objects of process, stock objects included; -1 when the table
+// cannot be read.
+long long GdiObjects(HANDLE process)
+{
+    auto query = reinterpret_cast<QueryInformationProcessFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    // PROCESS_BASIC_INFORMATION: the PEB's address is its second field.
+    ULONG_PTR basic[6] = {};
+    if (!query || query(process, 0, basic, sizeof basic, nullptr) != 0)
+        return -1;
+    ULONG_PTR table = 0;
+    SIZE_T done = 0;
+    if (!ReadProcessMemory(process, reinterpret_cast<BYTE*>(basic[1]) + kPebGdiTableOffset, &table,
+                           sizeof table, &done) ||
+        !table)
+        return -1;
+    std::vector<GdiHandleEntry> entries(kGdiHandleCount);
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(),
+                           entries.size() * sizeof(GdiHandleEntry), &done))
+        return -1;
+    return std::count_if(entries.begin(), entries.end(), [](const GdiHandleEntry& e) { return e.type != 0; });
+}
+
 struct WindowsCounters
 {
     double privateKb = -1;
     double workingSetKb = -1;
     long long handles = -1;
+    long long gdiObjects = -1;
     long long threads = -1;
 };
 
@@ -227,6 +277,7 @@ WindowsCounters ReadWindowsCounters(HANDLE process, DWORD pid)
         c.workingSetKb = static_cast<double>(memory.WorkingSetSize) / 1024.0;
     }
     c.handles = KernelHandles(pid);
+    c.gdiObjects = GdiObjects(process);
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot != INVALID_HANDLE_VALUE) {
         THREADENTRY32 entry{};
@@ -245,9 +296,10 @@ WindowsCounters ReadWindowsCounters(HANDLE process, DWORD pid)
 
 enum class Kind {
     Korvane,
-    Floor,      // window, icon, message loop, plain menu
-    FloorWmi,   // the floor with COM and the WMI brightness subscription
-    FloorIcons, // the floor whose menu loads and destroys three icons
+    Floor,         // window, icon, message loop, plain menu
+    FloorWmi,      // the floor with COM and the WMI brightness subscription
+    FloorPlatform, // and with the common controls and the GPU driver library
+    FloorIcons,    // the floor whose menu loads and destroys three icons
 };
 
 const char* KindName(Kind kind)
@@ -259,6 +311,8 @@ const char* KindName(Kind kind)
         return "floor";
     case Kind::FloorWmi:
         return "floor_wmi";
+    case Kind::FloorPlatform:
+        return "floor_platform";
     case Kind::FloorIcons:
         return "floor_menu_icons";
     }
@@ -294,8 +348,12 @@ public:
             m_exe = JoinPath(m_folder, L"Korvane.exe");
             return true;
         }
+        // The platform floor loads the same fake GPU driver as Korvane, from
+        // its own folder.
         if (!drive::MakeEmptyFolder(m_folder) ||
-            !drive::CopyInto(JoinPath(drive::ProgramFolder(), L"floor-tray.exe"), m_folder)) {
+            !drive::CopyInto(JoinPath(drive::ProgramFolder(), L"floor-tray.exe"), m_folder) ||
+            (m_kind == Kind::FloorPlatform &&
+             !drive::CopyInto(JoinPath(drive::ProgramFolder(), L"fakes\\nvapi\\nvapi.dll"), m_folder))) {
             *error = "cannot prepare " + Narrow(m_folder);
             return false;
         }
@@ -307,9 +365,10 @@ public:
     {
         if (m_notebook)
             return m_notebook->LaunchKorvane(&m_process);
-        std::wstring arguments = m_kind == Kind::FloorWmi     ? L"--wmi"
-                                 : m_kind == Kind::FloorIcons ? L"--menu-icons"
-                                                              : L"";
+        std::wstring arguments = m_kind == Kind::FloorWmi        ? L"--wmi"
+                                 : m_kind == Kind::FloorPlatform ? L"--platform"
+                                 : m_kind == Kind::FloorIcons    ? L"--menu-icons"
+                                                                 : L"";
         return m_process.Start(m_exe, arguments, m_folder, {});
     }
 
@@ -379,6 +438,7 @@ void Sample(const std::string& prefix, Program* program)
               w.privateKb > 0 ? w.privateKb : static_cast<double>(u.privateKb));
     JsonValue((prefix + "working_set_kb").c_str(), w.workingSetKb);
     JsonValue((prefix + "handles").c_str(), static_cast<double>(w.handles));
+    JsonValue((prefix + "gdi_objects").c_str(), static_cast<double>(w.gdiObjects));
     JsonValue((prefix + "threads").c_str(), static_cast<double>(w.threads));
     JsonValue((prefix + "rss_kb").c_str(), static_cast<double>(u.rssKb));
 }
@@ -464,6 +524,172 @@ void MeasureIdle(const Options& options)
         program->Stop();
 }
 
+// --- start-up phases ---------------------------------------------------------
+
+// A one-time breakpoint on the entry of a function start-up runs once.
+struct Mark
+{
+    ULONG_PTR rva = 0;
+    std::string label;
+    ULONG_PTR address = 0;
+    BYTE original = 0;
+};
+
+std::vector<Mark> ReadMarks(const std::wstring& path)
+{
+    std::string text;
+    std::vector<Mark> marks;
+    if (path.empty() || !drive::ReadTextFile(path, &text))
+        return marks;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? text.size() : end + 1;
+        size_t tab = line.find('\t');
+        if (tab == std::string::npos)
+            continue;
+        Mark mark;
+        mark.rva = static_cast<ULONG_PTR>(std::strtoull(line.c_str(), nullptr, 16));
+        mark.label = line.substr(tab + 1);
+        marks.push_back(mark);
+    }
+    return marks;
+}
+
+bool PatchByte(HANDLE process, ULONG_PTR address, BYTE value, BYTE* previous)
+{
+    SIZE_T done = 0;
+    if (previous && !ReadProcessMemory(process, reinterpret_cast<void*>(address), previous, 1, &done))
+        return false;
+    if (!WriteProcessMemory(process, reinterpret_cast<void*>(address), &value, 1, &done))
+        return false;
+    return FlushInstructionCache(process, reinterpret_cast<void*>(address), 1) != FALSE;
+}
+
+// Puts the thread back on the breakpoint's address, now holding the original
+// instruction again.
+bool RewindTo(DWORD threadId, ULONG_PTR address)
+{
+    HANDLE thread = OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, threadId);
+    if (!thread)
+        return false;
+    CONTEXT context{};
+    context.ContextFlags = CONTEXT_CONTROL;
+    bool ok = GetThreadContext(thread, &context) != FALSE;
+#ifdef _WIN64
+    context.Rip = address;
+#else
+    context.Eip = address;
+#endif
+    ok = ok && SetThreadContext(thread, &context);
+    CloseHandle(thread);
+    return ok;
+}
+
+// Starts the program under this process as its debugger with a breakpoint on
+// each mark; at each the private memory and the time since the start are
+// taken, so that what start-up costs is put on its steps. The last phase ends
+// when the program has settled.
+void MeasurePhases(Kind kind, const std::wstring& marksFile, int run, const Options& options)
+{
+    std::vector<Mark> marks = ReadMarks(marksFile);
+    if (marks.empty())
+        return;
+    const std::string prefix = std::string("phases.") + KindName(kind) + "." + std::to_string(run) + ".";
+    Program program(kind, JoinPath(options.work, drive::Widen(prefix.substr(7) + "d")), options);
+    PrepareOrFail(&program);
+    program.Process().SetExtraCreationFlags(DEBUG_ONLY_THIS_PROCESS);
+    const double t0 = Now();
+    if (!program.Launch())
+        Fail(std::string("cannot start ") + KindName(kind) + " under the debugger");
+    HANDLE process = program.Process().Handle();
+    int unixPid = 0;
+    int index = 0;
+    std::string libraries; // loaded during the current phase
+    auto sample = [&](const std::string& label) {
+        if (!unixPid)
+            unixPid = UnixPidOf(program.Exe());
+        const std::string key = prefix + std::to_string(index++) + ".";
+        JsonText((key + "label").c_str(), label);
+        JsonValue((key + "ms").c_str(), Now() - t0);
+        JsonValue((key + "private_kb").c_str(), static_cast<double>(ReadUnixCounters(unixPid).privateKb));
+        JsonText((key + "libraries").c_str(), libraries);
+        libraries.clear();
+    };
+    std::string pending = "process start: Wine, loader, libraries and their start-up";
+    size_t hits = 0;
+    while (hits < marks.size() && Now() - t0 < kStartTimeoutMs) {
+        DEBUG_EVENT event{};
+        if (!WaitForDebugEvent(&event, 50))
+            continue;
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT: {
+            if (event.u.CreateProcessInfo.hFile)
+                CloseHandle(event.u.CreateProcessInfo.hFile);
+            const auto base = reinterpret_cast<ULONG_PTR>(event.u.CreateProcessInfo.lpBaseOfImage);
+            for (Mark& mark : marks) {
+                mark.address = base + mark.rva;
+                if (!PatchByte(process, mark.address, 0xCC, &mark.original))
+                    Fail("cannot set a breakpoint in " + std::string(KindName(kind)));
+            }
+            break;
+        }
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile) {
+                wchar_t path[MAX_PATH] = {};
+                if (GetFinalPathNameByHandleW(event.u.LoadDll.hFile, path, MAX_PATH, 0)) {
+                    const wchar_t* slash = wcsrchr(path, L'\\');
+                    libraries += (libraries.empty() ? "" : " ") + Narrow(slash ? slash + 1 : path);
+                }
+                CloseHandle(event.u.LoadDll.hFile);
+            }
+            break;
+        case EXCEPTION_DEBUG_EVENT: {
+            const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+            if (record.ExceptionCode != EXCEPTION_BREAKPOINT) {
+                status = DBG_EXCEPTION_NOT_HANDLED;
+                break;
+            }
+            const auto at = reinterpret_cast<ULONG_PTR>(record.ExceptionAddress);
+            for (Mark& mark : marks) {
+                if (mark.address != at || !mark.address)
+                    continue;
+                sample(pending);
+                pending = mark.label;
+                if (!PatchByte(process, mark.address, mark.original, nullptr) ||
+                    !RewindTo(event.dwThreadId, mark.address))
+                    Fail("cannot step over a breakpoint in " + std::string(KindName(kind)));
+                mark.address = 0;
+                ++hits;
+            }
+            break;
+        }
+        case EXIT_PROCESS_DEBUG_EVENT:
+            Fail(std::string(KindName(kind)) + " ended during start-up");
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    // A mark never reached (its step skipped) joins its phase to the next.
+    for (const Mark& mark : marks) {
+        if (mark.address)
+            PatchByte(process, mark.address, mark.original, nullptr);
+    }
+    DebugSetProcessKillOnExit(FALSE);
+    if (!DebugActiveProcessStop(program.Process().ProcessId()))
+        Fail("cannot detach from " + std::string(KindName(kind)));
+    HWND window = nullptr;
+    drive::WaitUntil([&] { return (window = program.FindWindow()) != nullptr; }, kStartTimeoutMs);
+    if (kind == Kind::Korvane)
+        drive::WaitUntil([&] { return program.FirmwareCommands() >= kStartupCommands; }, kStartTimeoutMs);
+    drive::Settle(window);
+    Sleep(1500);
+    sample(pending);
+    JsonValue((prefix + "count").c_str(), index);
+    program.Stop();
+}
+
 typedef int(__cdecl* CallNamePipeFn)(const char*, int, char*, int);
 
 // One firmware command through QELWmiAcpi.dll against one raw CallNamedPipeW
@@ -508,11 +734,15 @@ void MeasureFirmware(const Options& options)
     g_json += "],\n";
     FreeLibrary(module);
 
+    // The raw calls above are in the simulator's log too: start-up is over
+    // when its own commands follow them. Commands sent before would reach the
+    // dialog while it is still starting.
+    const size_t raw = program.FirmwareCommands();
     if (!program.Launch())
         Fail("cannot start Korvane");
     HWND window = nullptr;
     drive::WaitUntil([&] { return (window = program.FindWindow()) != nullptr; }, kStartTimeoutMs);
-    drive::WaitUntil([&] { return program.FirmwareCommands() >= kStartupCommands; }, kStartTimeoutMs);
+    drive::WaitUntil([&] { return program.FirmwareCommands() >= raw + kStartupCommands; }, kStartTimeoutMs);
     drive::Settle(window);
     std::vector<double> operation_ms;
     size_t before = program.FirmwareCommands();
@@ -596,6 +826,10 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options)
             options->work = value;
         else if (name == L"--program-dir")
             options->programDir = value;
+        else if (name == L"--marks-korvane")
+            options->marksKorvane = value;
+        else if (name == L"--marks-floor")
+            options->marksFloor = value;
         else if (name == L"--runs")
             options->runs = _wtoi(value.c_str());
         else if (name == L"--idle")
@@ -623,8 +857,9 @@ int wmain(int argc, wchar_t** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: bench-driver --work FOLDER [--runs N] [--idle SECONDS] [--cycles N] "
-                             "[--calls N] [--program-dir FOLDER]\n");
+        std::fprintf(stderr,
+                     "usage: bench-driver --work FOLDER [--runs N] [--idle SECONDS] [--cycles N] "
+                     "[--calls N] [--program-dir FOLDER] [--marks-korvane FILE] [--marks-floor FILE]\n");
         return 2;
     }
     if (!drive::MakeEmptyFolder(options.work))
@@ -641,8 +876,15 @@ int wmain(int argc, wchar_t** argv)
 #endif
     Progress("start-up, the programs alternating");
     for (int run = 0; run < options.runs; ++run) {
-        for (Kind kind : {Kind::Korvane, Kind::Floor, Kind::FloorWmi})
+        for (Kind kind : {Kind::Korvane, Kind::Floor, Kind::FloorWmi, Kind::FloorPlatform})
             MeasureStart(kind, run, options);
+    }
+    if (!options.marksKorvane.empty() || !options.marksFloor.empty()) {
+        Progress("start-up phases, under this program as debugger");
+        for (int run = 0; run < options.runs; ++run) {
+            MeasurePhases(Kind::Korvane, options.marksKorvane, run, options);
+            MeasurePhases(Kind::Floor, options.marksFloor, run, options);
+        }
     }
     Progress("one firmware command");
     MeasureFirmware(options);

@@ -1,8 +1,14 @@
 // The floor Korvane is measured against: a hidden window, a tray icon and a
 // message loop, built with the same toolchain and resources.
-//   floor-tray.exe [--wmi] [--menu-icons]
+//   floor-tray.exe [--wmi] [--platform] [--menu-icons]
 // --wmi        also does what start-up must do that costs memory: COM joined
 //              and the WMI brightness subscription registered.
+// --platform   everything Korvane's start-up obliges the platform to load,
+//              in Korvane's order: the common controls initialised before the
+//              window (version 6, by the manifest); after the icon, COM and
+//              the WMI subscription, then the GPU driver library nvapi.dll
+//              loaded and initialised. Both libraries are loaded by name, so
+//              that without the option this program does not load them.
 // --menu-icons each tray menu opening loads the three entry icons and
 //              destroys them afterwards, as Korvane's menu entries do;
 //              without it the menu is plain.
@@ -12,6 +18,7 @@
 #include "resource.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 namespace {
@@ -21,6 +28,32 @@ constexpr UINT kIconId = 1;
 constexpr wchar_t kClassName[] = L"KorvaneFloor";
 
 bool g_menuIcons = false;
+
+typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
+typedef void*(__cdecl* NvQueryInterfaceFn)(unsigned int);
+typedef int(__cdecl* NvInitializeFn)();
+constexpr unsigned int kNvapiInitializeId = 0x0150E828;
+
+// Loaded for the whole life of the process, as Korvane keeps them.
+void InitCommonControlsByName()
+{
+    if (HMODULE comctl = LoadLibraryW(L"comctl32.dll")) {
+        INITCOMMONCONTROLSEX icc = {sizeof icc, 0xFF};
+        if (auto init = reinterpret_cast<InitCommonControlsExFn>(
+                reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx"))))
+            init(&icc);
+    }
+}
+
+void InitGpuLibrary()
+{
+    if (HMODULE nvapi = LoadLibraryW(L"nvapi.dll")) {
+        auto query = reinterpret_cast<NvQueryInterfaceFn>(
+            reinterpret_cast<void*>(GetProcAddress(nvapi, "nvapi_QueryInterface")));
+        if (auto initialize = query ? reinterpret_cast<NvInitializeFn>(query(kNvapiInitializeId)) : nullptr)
+            initialize();
+    }
+}
 
 HICON LoadEntryIcon(UINT id)
 {
@@ -92,10 +125,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     const wchar_t* commandLine = GetCommandLineW();
     g_menuIcons = HasArgument(commandLine, L"--menu-icons");
+    const bool platform = HasArgument(commandLine, L"--platform");
     // A refused subscription costs what it costs Korvane: its result is not
     // the floor's business.
     if (HasArgument(commandLine, L"--wmi"))
         SubscribeBrightnessEvents();
+    if (platform)
+        InitCommonControlsByName();
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -118,6 +154,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     nid.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
     lstrcpynW(nid.szTip, L"Korvane floor", ARRAYSIZE(nid.szTip));
     Shell_NotifyIconW(NIM_ADD, &nid);
+    if (platform) {
+        SubscribeBrightnessEvents();
+        InitGpuLibrary();
+    }
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

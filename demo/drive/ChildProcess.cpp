@@ -73,8 +73,8 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
     si.hStdError = output.Get();
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, &block[0],
-                        folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+                        CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW | m_extraFlags,
+                        &block[0], folder.empty() ? nullptr : folder.c_str(), &si, &pi))
         return false;
     m_process.Reset(pi.hProcess);
     pipeio::UniqueHandle thread(pi.hThread);

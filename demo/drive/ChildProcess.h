@@ -30,6 +30,10 @@ public:
     bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
                const Environment& environment, const std::wstring& outputFile = std::wstring());
 
+    // Creation flags added to the next Start (DEBUG_ONLY_THIS_PROCESS for the
+    // benchmark's start-up phases).
+    void SetExtraCreationFlags(DWORD flags) { m_extraFlags = flags; }
+
     bool IsRunning() const;
     // True when the child ended within timeoutMs; *exitCode gets its status.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
@@ -43,6 +47,7 @@ private:
     pipeio::UniqueHandle m_job;
     pipeio::UniqueHandle m_process;
     DWORD m_pid = 0;
+    DWORD m_extraFlags = 0;
 };
 
 } // namespace drive
