@@ -1,12 +1,14 @@
 """Writes the start-up phase marks for the bench driver from a link map.
 
     phases.py MAP PROGRAM > MARKS
+    phases.py --check MAP PROGRAM
 
 PROGRAM is korvane or floor. Each output line is "RVA<TAB>label": the
 relative address of a function entered once during start-up, and what the
 program does from there to the next mark (what comes before the first mark is
 the process start: Wine, the loader, the libraries and their start-up). Marks whose function is not in the
-map (inlined or renamed) are left out, so their step joins the one before.
+map (inlined or renamed) are left out, so their step joins the one before;
+--check fails naming them instead, so that a renamed step is noticed.
 """
 import re
 import sys
@@ -37,7 +39,8 @@ SYMBOL = re.compile(r"^\s+0x([0-9a-f]+)\s+(\S.*?)\s*$")
 
 
 def main():
-    map_path, program = sys.argv[1:3]
+    check = sys.argv[1:2] == ["--check"]
+    map_path, program = sys.argv[1 + check:3 + check]
     base = None
     addresses = {}
     with open(map_path, errors="replace") as f:
@@ -52,6 +55,12 @@ def main():
                 addresses.setdefault(name, int(m.group(1), 16))
     if base is None:
         sys.exit(f"phases: no __image_base__ in {map_path}")
+    missing = [name for name, _ in MARKS[program] if name not in addresses]
+    if check:
+        if missing:
+            sys.exit(f"phases: not in {map_path}: {', '.join(missing)}")
+        print(f"phases: all {len(MARKS[program])} marks of {program} are in the map")
+        return
     for name, label in MARKS[program]:
         if name in addresses:
             print(f"{addresses[name] - base:x}\t{label}")

@@ -1,10 +1,11 @@
 """Turns the bench driver's raw samples into the table of make bench.
 
-    report.py SAMPLES.json RESULTS.json SHIPPED_BIN MEASURED_BIN FLOOR_EXE
+    report.py SAMPLES.json RESULTS.json SHIPPED_BIN MEASURED_BIN FLOOR_EXE [BASELINE_SHIPPED_BIN]
 
 SHIPPED_BIN holds the 32-bit Korvane.exe and QELWmiAcpi.dll whose sizes are
 reported; MEASURED_BIN those that ran (reported too when of another
-architecture).
+architecture). When the samples hold an older Korvane (the baseline), a
+before and after table follows, with the sizes of BASELINE_SHIPPED_BIN.
 """
 import json
 import os
@@ -127,12 +128,85 @@ def phase_table(samples, kind, title):
     return rows
 
 
+def median_of(samples, key):
+    values = samples.get(key)
+    return statistics.median(values) if values else None
+
+
+def counted(value):
+    """A count or time, None where the driver could not take it (-1)."""
+    return value if value is not None and value >= 0 else None
+
+
+def compared(s, kind, shipped_bin):
+    """The figures of one Korvane for the before and after table."""
+    def start(field):
+        return min_median(runs(s, kind, field))[1]
+
+    def menu(field):
+        before = s.get(f"menu.{kind}.before.{field}")
+        after = s.get(f"menu.{kind}.after.{field}")
+        return after - before if None not in (before, after) and before >= 0 and after >= 0 else None
+
+    wmi = min_median(runs(s, "floor_wmi", "private_kb"))[1]
+    private = start("private_kb")
+    library = median_of(s, f"firmware.{kind}.library_ms")
+    raw = median_of(s, f"firmware.{kind}.raw_ms")
+    rows = [
+        ("start to tray icon (ms, median)", start("icon_ms"), 1),
+        ("start to end of start-up commands (ms, median)", start("firmware_ms"), 1),
+        ("private memory after start (KiB)", private, 0),
+        ("  above floor+WMI (KiB)", private - wmi if None not in (private, wmi) else None, 0),
+        ("RSS after start (KiB)", start("rss_kb"), 0),
+        ("kernel handles after start", start("handles"), 0),
+        ("threads after start", start("threads"), 0),
+        ("idle: context switches", counted(s.get(f"idle.{kind}.context_switches")), 0),
+        ("idle: CPU time (ms)", counted(s.get(f"idle.{kind}.cpu_ms")), 0),
+        ("one firmware command (ms, median)", library, 3),
+        ("  against the raw round trip", ratio(library, raw), 2),
+        ("menu Enable/Disable (ms, median)", median_of(s, f"firmware.{kind}.operation_ms"), 2),
+        ("tray menu: time per open+close (ms)", s.get(f"menu.{kind}.cycle_ms"), 2),
+        ("tray menu: RSS growth (KiB)", menu("rss_kb"), 0),
+        ("tray menu: private memory growth (KiB)", menu("private_kb"), 0),
+        ("tray menu: kernel handles growth", menu("handles"), 0),
+        ("tray menu: GDI objects growth", menu("gdi_objects"), 0),
+    ]
+    exe = os.path.join(shipped_bin or "", "Korvane.exe")
+    dll = os.path.join(shipped_bin or "", "QELWmiAcpi.dll")
+    if shipped_bin and os.path.exists(exe) and os.path.exists(dll):
+        arch = arch_of(exe)
+        rows.append((f"Korvane.exe + QELWmiAcpi.dll stripped, {arch} (KiB)",
+                     (stripped_size(exe, arch) + stripped_size(dll, arch)) / KIB, 1))
+    return rows
+
+
+def before_after(s, shipped_bin, baseline_shipped_bin):
+    if "start.baseline.0.icon_ms" not in s:
+        return None
+    before = compared(s, "baseline", baseline_shipped_bin)
+    after = compared(s, "korvane", shipped_bin)
+    rows = []
+    for (name, b, digits), (_, a, _) in zip(before, after):
+        change = f"{(a - b):+.{digits}f}" if None not in (a, b) else "-"
+        rows.append((name, fmt(b, "", digits), fmt(a, "", digits), change))
+    print("Before (the baseline build) and after (this build), same machine and run:")
+    header = ("figure", "before", "after", "change")
+    widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(4)]
+    print(" | ".join(h.ljust(w) for h, w in zip(header, widths)))
+    print("-+-".join("-" * w for w in widths))
+    for r in rows:
+        print(" | ".join(c.ljust(w) for c, w in zip(r, widths)))
+    print()
+    return [dict(figure=r[0], before=b[1], after=a[1]) for r, b, a in zip(rows, before, after)]
+
+
 def verdict(ok):
     return "met" if ok else "NOT met"
 
 
 def main():
     samples_path, results_path, shipped_bin, test_bin, floor_exe = sys.argv[1:6]
+    baseline_shipped_bin = sys.argv[6] if len(sys.argv) > 6 else None
     with open(samples_path) as f:
         s = json.load(f)
     t = Table()
@@ -188,14 +262,14 @@ def main():
                   {"korvane": k, "floor": f1, "floor_wmi": f2})
 
     # Firmware command.
-    lib = min_median(s["firmware.library_ms"])
-    raw = min_median(s["firmware.raw_ms"])
+    lib = min_median(s["firmware.korvane.library_ms"])
+    raw = min_median(s["firmware.korvane.raw_ms"])
     r = ratio(lib[1], raw[1])
     t.add("one firmware command: QEL_CallNamePipe vs raw CallNamedPipeW (ms)",
           f"{fmt(lib[0], '', 3)} / {fmt(lib[1], '', 3)}", f"{fmt(raw[0], '', 3)} / {fmt(raw[1], '', 3)}", r,
           f"<= 1.3x: {verdict(r is not None and r <= 1.3)}", "firmware_command_ms", {"korvane": lib, "raw": raw})
-    op = min_median(s["firmware.operation_ms"])
-    per = s["firmware.commands_per_operation"]
+    op = min_median(s["firmware.korvane.operation_ms"])
+    per = s["firmware.korvane.commands_per_operation"]
     t.add(f"menu Enable/Disable through the program, {per:.0f} commands + GPU fake (ms)",
           f"{fmt(op[0], '', 2)} / {fmt(op[1], '', 2)}", f"raw x{per:.0f}: {fmt(raw[1] * per, '', 2)}",
           ratio(op[1], raw[1] * per) if per > 0 else None, "", "menu_operation_ms",
@@ -270,6 +344,7 @@ def main():
         "korvane": phase_table(s, "korvane", "Korvane's start-up by phase (medians; under the benchmark as debugger):"),
         "floor": phase_table(s, "floor", "The floor's start-up by phase, for comparison:"),
     }
+    results["before_after"] = before_after(s, shipped_bin, baseline_shipped_bin)
     results["figures"] = t.json
     results["table"] = [list(row) for row in t.rows]
     with open(results_path, "w") as f:

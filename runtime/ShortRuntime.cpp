@@ -40,7 +40,9 @@ void __verbose_terminate_handler()
 namespace std {
 
 // The runtime's throw helpers (one object of libstdc++ defines them all; all
-// are given here, so that object is never linked).
+// are given here, so that object is never linked). A helper a newer runtime
+// adds to that object would bring it back and fail the link with multiple
+// definitions: it then belongs here too.
 void __throw_bad_alloc()
 {
     throw bad_alloc();

@@ -3,10 +3,14 @@
 //   bench-driver.exe --work FOLDER [--runs N] [--idle SECONDS] [--cycles N]
 //                    [--calls N] [--program-dir FOLDER]
 //                    [--marks-korvane FILE] [--marks-floor FILE]
+//                    [--baseline-dir FOLDER]
 // --program-dir takes Korvane.exe and QELWmiAcpi.dll from another folder
 // (to measure an older build on the same machine); by default those beside
 // this program are used. The marks files (from bench/phases.py) turn on the
 // start-up phases: the program runs under this one as its debugger.
+// --baseline-dir measures the Korvane.exe and QELWmiAcpi.dll of FOLDER (an
+// older build) beside the current one in every phase, for a before and after
+// from the same run.
 #include "ChildProcess.h"
 #include "Files.h"
 #include "FirmwareLog.h"
@@ -45,11 +49,12 @@ struct Options
 {
     std::wstring work;
     std::wstring programDir;
+    std::wstring baselineDir;
     std::wstring marksKorvane;
     std::wstring marksFloor;
     int runs = 3;
     int idleSeconds = 60;
-    int cycles = 1000;
+    int cycles = 10000;
     int calls = 200;
 };
 
@@ -296,6 +301,7 @@ WindowsCounters ReadWindowsCounters(HANDLE process, DWORD pid)
 
 enum class Kind {
     Korvane,
+    Baseline,      // an older Korvane
     Floor,         // window, icon, message loop, plain menu
     FloorWmi,      // the floor with COM and the WMI brightness subscription
     FloorPlatform, // and with the common controls and the GPU driver library
@@ -307,6 +313,8 @@ const char* KindName(Kind kind)
     switch (kind) {
     case Kind::Korvane:
         return "korvane";
+    case Kind::Baseline:
+        return "baseline";
     case Kind::Floor:
         return "floor";
     case Kind::FloorWmi:
@@ -329,14 +337,16 @@ public:
 
     bool Prepare(std::string* error)
     {
-        if (m_kind == Kind::Korvane) {
+        if (IsKorvane()) {
             m_notebook.reset(new Notebook(m_folder, drive::NotebookSetup()));
             if (!m_notebook->Prepare(error))
                 return false;
-            if (!m_options.programDir.empty()) {
+            const std::wstring& from =
+                m_kind == Kind::Baseline ? m_options.baselineDir : m_options.programDir;
+            if (!from.empty()) {
                 for (const wchar_t* name : {L"Korvane.exe", L"QELWmiAcpi.dll"}) {
-                    if (!drive::CopyInto(JoinPath(m_options.programDir, name), m_folder)) {
-                        *error = "cannot copy " + Narrow(name) + " from " + Narrow(m_options.programDir);
+                    if (!drive::CopyInto(JoinPath(from, name), m_folder)) {
+                        *error = "cannot copy " + Narrow(name) + " from " + Narrow(from);
                         return false;
                     }
                 }
@@ -372,10 +382,12 @@ public:
         return m_process.Start(m_exe, arguments, m_folder, {});
     }
 
+    bool IsKorvane() const { return m_kind == Kind::Korvane || m_kind == Kind::Baseline; }
+
     HWND FindWindow() const
     {
         DWORD pid = m_process.ProcessId();
-        if (m_kind == Kind::Korvane)
+        if (IsKorvane())
             return drive::FindProcessWindow(pid, L"#32770", L"NVIDIA Korvane", false);
         return drive::FindProcessWindow(pid, kFloorClass, nullptr, false);
     }
@@ -393,7 +405,7 @@ public:
     void Stop()
     {
         if (HWND window = FindWindow())
-            PostMessageW(window, WM_COMMAND, m_kind == Kind::Korvane ? drive::kMenuExit : kFloorExit, 0);
+            PostMessageW(window, WM_COMMAND, IsKorvane() ? drive::kMenuExit : kFloorExit, 0);
         if (!m_process.WaitForExit(10000))
             m_process.Kill();
         if (m_notebook)
@@ -467,7 +479,7 @@ void MeasureStart(Kind kind, int run, const Options& options)
     if (icon < 0)
         Fail(std::string("no tray icon from ") + KindName(kind));
     JsonValue((prefix + "icon_ms").c_str(), icon);
-    if (kind == Kind::Korvane) {
+    if (program.IsKorvane()) {
         double firmware = -1;
         while (Now() - t0 < kStartTimeoutMs) {
             if (program.FirmwareCommands() >= kStartupCommands) {
@@ -485,9 +497,8 @@ void MeasureStart(Kind kind, int run, const Options& options)
 }
 
 // All programs idle side by side over the same interval.
-void MeasureIdle(const Options& options)
+void MeasureIdle(const std::vector<Kind>& kinds, const Options& options)
 {
-    const Kind kinds[] = {Kind::Korvane, Kind::Floor, Kind::FloorWmi};
     std::vector<std::unique_ptr<Program>> programs;
     for (Kind kind : kinds) {
         programs.emplace_back(new Program(
@@ -692,18 +703,26 @@ void MeasurePhases(Kind kind, const std::wstring& marksFile, int run, const Opti
 
 typedef int(__cdecl* CallNamePipeFn)(const char*, int, char*, int);
 
-// One firmware command through QELWmiAcpi.dll against one raw CallNamedPipeW
-// to the same simulator, alternating in blocks; then Enable/Disable through
-// the running program.
-void MeasureFirmware(const Options& options)
+void JsonList(const std::string& key, const std::vector<double>& values)
 {
-    Program program(Kind::Korvane, JoinPath(options.work, L"firmware.d"), options);
+    g_json += "\"" + key + "\": [";
+    for (size_t i = 0; i < values.size(); ++i)
+        g_json += (i ? ", " : "") + std::to_string(values[i]);
+    g_json += "],\n";
+}
+
+// One firmware command through the program's QELWmiAcpi.dll against one raw
+// CallNamedPipeW to the same simulator, alternating; then Enable/Disable
+// through the running program.
+void MeasureFirmware(Kind kind, const Options& options)
+{
+    const std::string prefix = std::string("firmware.") + KindName(kind) + ".";
+    Program program(kind, JoinPath(options.work, drive::Widen(prefix.substr(9) + "d")), options);
     PrepareOrFail(&program);
     Notebook* notebook = program.GetNotebook();
     SetEnvironmentVariableW(L"QEL_PIPE_NAME", notebook->PipeName().c_str());
-    std::wstring library =
-        JoinPath(options.programDir.empty() ? drive::ProgramFolder() : options.programDir, L"QELWmiAcpi.dll");
-    HMODULE module = LoadLibraryW(library.c_str());
+    const std::wstring library = JoinPath(notebook->Folder(), L"QELWmiAcpi.dll");
+    HMODULE module = LoadLibraryExW(library.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     auto call = module ? reinterpret_cast<CallNamePipeFn>(
                              reinterpret_cast<void*>(GetProcAddress(module, "QEL_CallNamePipe")))
                        : nullptr;
@@ -725,13 +744,8 @@ void MeasureFirmware(const Options& options)
             Fail("CallNamedPipeW failed");
         raw_ms.push_back(Now() - t);
     }
-    g_json += "\"firmware.library_ms\": [";
-    for (size_t i = 0; i < library_ms.size(); ++i)
-        g_json += (i ? ", " : "") + std::to_string(library_ms[i]);
-    g_json += "],\n\"firmware.raw_ms\": [";
-    for (size_t i = 0; i < raw_ms.size(); ++i)
-        g_json += (i ? ", " : "") + std::to_string(raw_ms[i]);
-    g_json += "],\n";
+    JsonList(prefix + "library_ms", library_ms);
+    JsonList(prefix + "raw_ms", raw_ms);
     FreeLibrary(module);
 
     // The raw calls above are in the simulator's log too: start-up is over
@@ -755,11 +769,8 @@ void MeasureFirmware(const Options& options)
         operation_ms.push_back(Now() - t);
     }
     size_t commands = program.FirmwareCommands() - before;
-    g_json += "\"firmware.operation_ms\": [";
-    for (size_t i = 0; i < operation_ms.size(); ++i)
-        g_json += (i ? ", " : "") + std::to_string(operation_ms[i]);
-    g_json += "],\n";
-    JsonValue("firmware.commands_per_operation", static_cast<double>(commands) / operations);
+    JsonList(prefix + "operation_ms", operation_ms);
+    JsonValue((prefix + "commands_per_operation").c_str(), static_cast<double>(commands) / operations);
     program.Stop();
 }
 
@@ -773,7 +784,7 @@ void MeasureMenu(Kind kind, const Options& options)
         Fail("cannot start a program for the menu phase");
     HWND window = nullptr;
     drive::WaitUntil([&] { return (window = program.FindWindow()) != nullptr; }, kStartTimeoutMs);
-    if (kind == Kind::Korvane)
+    if (program.IsKorvane())
         drive::WaitUntil([&] { return program.FirmwareCommands() >= kStartupCommands; }, kStartTimeoutMs);
     drive::Settle(window);
     const DWORD pid = program.Process().ProcessId();
@@ -826,6 +837,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options)
             options->work = value;
         else if (name == L"--program-dir")
             options->programDir = value;
+        else if (name == L"--baseline-dir")
+            options->baselineDir = value;
         else if (name == L"--marks-korvane")
             options->marksKorvane = value;
         else if (name == L"--marks-floor")
@@ -857,9 +870,9 @@ int wmain(int argc, wchar_t** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr,
-                     "usage: bench-driver --work FOLDER [--runs N] [--idle SECONDS] [--cycles N] "
-                     "[--calls N] [--program-dir FOLDER] [--marks-korvane FILE] [--marks-floor FILE]\n");
+        std::fprintf(stderr, "usage: bench-driver --work FOLDER [--runs N] [--idle SECONDS] [--cycles N] "
+                             "[--calls N] [--program-dir FOLDER] [--marks-korvane FILE] [--marks-floor FILE] "
+                             "[--baseline-dir FOLDER]\n");
         return 2;
     }
     if (!drive::MakeEmptyFolder(options.work))
@@ -874,9 +887,18 @@ int wmain(int argc, wchar_t** argv)
 #else
     JsonText("options.measured_as", "32-bit");
 #endif
+    // The Korvanes measured: the current one, and the older one if given.
+    std::vector<Kind> korvanes = {Kind::Korvane};
+    if (!options.baselineDir.empty())
+        korvanes.push_back(Kind::Baseline);
+    auto with = [&](std::initializer_list<Kind> floors) {
+        std::vector<Kind> kinds = korvanes;
+        kinds.insert(kinds.end(), floors);
+        return kinds;
+    };
     Progress("start-up, the programs alternating");
     for (int run = 0; run < options.runs; ++run) {
-        for (Kind kind : {Kind::Korvane, Kind::Floor, Kind::FloorWmi, Kind::FloorPlatform})
+        for (Kind kind : with({Kind::Floor, Kind::FloorWmi, Kind::FloorPlatform}))
             MeasureStart(kind, run, options);
     }
     if (!options.marksKorvane.empty() || !options.marksFloor.empty()) {
@@ -887,15 +909,19 @@ int wmain(int argc, wchar_t** argv)
         }
     }
     Progress("one firmware command");
-    MeasureFirmware(options);
+    for (Kind kind : korvanes)
+        MeasureFirmware(kind, options);
     if (options.cycles > 0) {
         Progress("tray menu openings");
-        for (Kind kind : {Kind::Korvane, Kind::Floor, Kind::FloorIcons})
+        for (Kind kind : with({Kind::Floor, Kind::FloorIcons}))
             MeasureMenu(kind, options);
     }
     if (options.idleSeconds > 0) {
         Progress("idle, the programs side by side");
-        MeasureIdle(options);
+        MeasureIdle({Kind::Korvane, Kind::Floor, Kind::FloorWmi}, options);
+        // One Korvane at a time: a second one would see the first's mutex and end.
+        if (!options.baselineDir.empty())
+            MeasureIdle({Kind::Baseline}, options);
     }
     g_json += "\"end\": 0\n}\n";
     if (!drive::WriteTextFile(JoinPath(options.work, L"samples.json"), g_json))
