@@ -331,14 +331,15 @@ const char* KindName(Kind kind)
 class Program
 {
 public:
-    Program(Kind kind, const std::wstring& folder, const Options& options)
-        : m_kind(kind), m_folder(folder), m_options(options)
+    Program(Kind kind, const std::wstring& folder, const Options& options,
+            const drive::NotebookSetup& setup = drive::NotebookSetup())
+        : m_kind(kind), m_folder(folder), m_options(options), m_setup(setup)
     {}
 
     bool Prepare(std::string* error)
     {
         if (IsKorvane()) {
-            m_notebook.reset(new Notebook(m_folder, drive::NotebookSetup()));
+            m_notebook.reset(new Notebook(m_folder, m_setup));
             if (!m_notebook->Prepare(error))
                 return false;
             const std::wstring& from =
@@ -421,6 +422,7 @@ private:
     Kind m_kind;
     std::wstring m_folder;
     const Options& m_options;
+    drive::NotebookSetup m_setup;
     std::unique_ptr<Notebook> m_notebook;
     ChildProcess m_process;
     std::wstring m_exe;
@@ -713,11 +715,14 @@ void JsonList(const std::string& key, const std::vector<double>& values)
 
 // One firmware command through the program's QELWmiAcpi.dll against one raw
 // CallNamedPipeW to the same simulator, alternating; then Enable/Disable
-// through the running program.
+// through the running program, whose fake GPU driver keeps no files, so that
+// the driver's bookkeeping stays out of the figure.
 void MeasureFirmware(Kind kind, const Options& options)
 {
     const std::string prefix = std::string("firmware.") + KindName(kind) + ".";
-    Program program(kind, JoinPath(options.work, drive::Widen(prefix.substr(9) + "d")), options);
+    drive::NotebookSetup setup;
+    setup.driverFiles = false;
+    Program program(kind, JoinPath(options.work, drive::Widen(prefix.substr(9) + "d")), options, setup);
     PrepareOrFail(&program);
     Notebook* notebook = program.GetNotebook();
     SetEnvironmentVariableW(L"QEL_PIPE_NAME", notebook->PipeName().c_str());

@@ -82,9 +82,9 @@ Environment Notebook::KorvaneEnvironment() const
 {
     return {
         {L"QEL_PIPE_NAME", m_firmware.PipeName()},
-        {L"KORVANE_FAKE_NVAPI_LOG", PathOf(kNvapiLog)},
-        {L"KORVANE_FAKE_ADL_LOG", PathOf(kAdlLog)},
-        {L"KORVANE_FAKE_GPU_STATE", PathOf(kGpuState)},
+        {L"KORVANE_FAKE_NVAPI_LOG", m_setup.driverFiles ? PathOf(kNvapiLog) : L""},
+        {L"KORVANE_FAKE_ADL_LOG", m_setup.driverFiles ? PathOf(kAdlLog) : L""},
+        {L"KORVANE_FAKE_GPU_STATE", m_setup.driverFiles ? PathOf(kGpuState) : L""},
         {L"KORVANE_FAKE_NVAPI_CONFIG", m_setup.nvapiConfig.empty() ? L"" : PathOf(kNvapiConfig)},
         {L"KORVANE_FAKE_ADL_CONFIG", m_setup.adlConfig.empty() ? L"" : PathOf(kAdlConfig)},
         {L"QEL_PIPE_TIMEOUT_MS",

@@ -39,6 +39,9 @@ struct NotebookSetup
     std::wstring workingFolder;
     // A folder put in front of Korvane's PATH; none when empty.
     std::wstring pathFolder;
+    // Whether the fake drivers keep their call logs and state file (the
+    // benchmark turns them off to time Korvane without their bookkeeping).
+    bool driverFiles = true;
 };
 
 class Notebook
