@@ -23,6 +23,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -241,7 +242,10 @@ constexpr size_t kPebGdiTableOffset = 0x94;
 typedef LONG(WINAPI* QueryInformationProcessFn)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
 // The live GDI objects of process, stock objects included; -1 when the table
-// cannot be read.
+// cannot be read. Reading a page of the table makes it the process's own
+// memory, so the read stops at the first page no handle has used yet (Wine
+// hands entries out from the front): the used pages are the process's own
+// already, and the sample changes by one page at most.
 long long GdiObjects(HANDLE process)
 {
     auto query = reinterpret_cast<QueryInformationProcessFn>(
@@ -256,11 +260,23 @@ long long GdiObjects(HANDLE process)
                            sizeof table, &done) ||
         !table)
         return -1;
-    std::vector<GdiHandleEntry> entries(kGdiHandleCount);
-    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(),
-                           entries.size() * sizeof(GdiHandleEntry), &done))
-        return -1;
-    return std::count_if(entries.begin(), entries.end(), [](const GdiHandleEntry& e) { return e.type != 0; });
+    constexpr size_t kPage = 4096;
+    constexpr size_t kTableBytes = kGdiHandleCount * sizeof(GdiHandleEntry);
+    std::vector<BYTE> page(kPage);
+    long long live = 0;
+    for (size_t offset = 0; offset < kTableBytes; offset += kPage) {
+        if (!ReadProcessMemory(process, reinterpret_cast<BYTE*>(table) + offset, page.data(), kPage, &done))
+            return -1;
+        if (std::all_of(page.begin(), page.end(), [](BYTE b) { return b == 0; }))
+            break;
+        // Entries straddle pages: count each by the page that holds its type.
+        for (size_t at = 0; at < kPage; ++at) {
+            const size_t byte = offset + at;
+            if (byte % sizeof(GdiHandleEntry) == offsetof(GdiHandleEntry, type) && page[at] != 0)
+                ++live;
+        }
+    }
+    return live;
 }
 
 struct WindowsCounters
@@ -444,8 +460,9 @@ void PrepareOrFail(Program* program)
 
 void Sample(const std::string& prefix, Program* program)
 {
-    WindowsCounters w = ReadWindowsCounters(program->Process().Handle(), program->Process().ProcessId());
+    // The memory first: the GDI count reads the process's handle table.
     UnixCounters u = ReadUnixCounters(UnixPidOf(program->Exe()));
+    WindowsCounters w = ReadWindowsCounters(program->Process().Handle(), program->Process().ProcessId());
     // Wine does not fill PrivateUsage for another process: the private
     // resident pages of its Linux process stand in.
     JsonValue((prefix + "private_kb").c_str(),
