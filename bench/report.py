@@ -140,8 +140,8 @@ def counted(value):
 
 def compared(s, kind, shipped_bin):
     """The figures of one Korvane for the before and after table."""
-    def start(field):
-        return min_median(runs(s, kind, field))[1]
+    def start(field, which=1):
+        return min_median(runs(s, kind, field))[which]
 
     def menu(field):
         before = s.get(f"menu.{kind}.before.{field}")
@@ -156,7 +156,9 @@ def compared(s, kind, shipped_bin):
     commands = s.get(f"firmware.{kind}.commands_per_operation")
     per_command = operation / commands if operation is not None and commands else None
     rows = [
+        ("start to tray icon (ms, min)", start("icon_ms", 0), 1),
         ("start to tray icon (ms, median)", start("icon_ms"), 1),
+        ("start to end of start-up commands (ms, min)", start("firmware_ms", 0), 1),
         ("start to end of start-up commands (ms, median)", start("firmware_ms"), 1),
         ("private memory after start (KiB)", private, 0),
         ("  above floor+WMI (KiB)", private - wmi if None not in (private, wmi) else None, 0),

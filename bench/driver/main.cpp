@@ -919,9 +919,12 @@ int wmain(int argc, wchar_t** argv)
         return kinds;
     };
     Progress("start-up, the programs alternating");
+    // Each run starts with the next program, so that none always comes first
+    // after the previous run's programs have ended.
+    const std::vector<Kind> starting = with({Kind::Floor, Kind::FloorWmi, Kind::FloorPlatform});
     for (int run = 0; run < options.runs; ++run) {
-        for (Kind kind : with({Kind::Floor, Kind::FloorWmi, Kind::FloorPlatform}))
-            MeasureStart(kind, run, options);
+        for (size_t i = 0; i < starting.size(); ++i)
+            MeasureStart(starting[(run + i) % starting.size()], run, options);
     }
     if (!options.marksKorvane.empty() || !options.marksFloor.empty()) {
         Progress("start-up phases, under this program as debugger");
