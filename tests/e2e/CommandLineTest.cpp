@@ -92,11 +92,7 @@ TEST_F(CommandLine, ExitEndsKorvaneThroughItsExitCommand)
     DWORD status = 1;
     ASSERT_TRUE(korvane.WaitForExit(0, &status));
     EXPECT_EQ(status, 0u);
-    EXPECT_EQ(CommandsSinceMark(), drive::Concat({drive::ClockOperation(0), drive::ClockOperation(0)}))
-        << "the Exit command, then the destroy handler";
-    EXPECT_EQ(ClockCallsSinceMark(), drive::Concat({NvRestoreCalls(), NvRestoreCalls()}));
-    EXPECT_EQ(notebook->ClockMode(), "default");
-    EXPECT_EQ(drive::TrayIconCount(), iconsBefore - 1);
+    ExpectExitRestoredTwiceAndIconGone(iconsBefore);
 }
 
 TEST_F(CommandLine, WithoutARunningKorvaneNothingStarts)

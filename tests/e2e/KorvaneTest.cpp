@@ -1,6 +1,7 @@
 #include "KorvaneTest.h"
 
 #include "Files.h"
+#include "Tray.h"
 
 #include <algorithm>
 #include <cctype>
@@ -134,6 +135,15 @@ Commands KorvaneTest::ClockCallsSinceMark() const
     Commands calls = notebook->ClockCalls();
     return Commands(calls.begin() + static_cast<std::ptrdiff_t>(std::min(m_clockMark, calls.size())),
                     calls.end());
+}
+
+void KorvaneTest::ExpectExitRestoredTwiceAndIconGone(int iconsBefore) const
+{
+    EXPECT_EQ(CommandsSinceMark(), drive::Concat({drive::ClockOperation(0), drive::ClockOperation(0)}))
+        << "the Exit command, then the destroy handler";
+    EXPECT_EQ(ClockCallsSinceMark(), drive::Concat({NvRestoreCalls(), NvRestoreCalls()}));
+    EXPECT_EQ(notebook->ClockMode(), "default");
+    EXPECT_EQ(drive::TrayIconCount(), iconsBefore - 1);
 }
 
 bool KorvaneTest::WaitForCommands(size_t count, DWORD timeoutMs) const

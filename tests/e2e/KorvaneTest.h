@@ -63,6 +63,9 @@ protected:
     Commands CommandsSinceMark() const;
     int SubscriptionsSinceMark() const;
     Commands ClockCallsSinceMark() const;
+    // After Exit: the Exit command and then the destroy handler each restored
+    // the default clocks, and the tray icon is gone.
+    void ExpectExitRestoredTwiceAndIconGone(int iconsBefore) const;
     // Waits until at least `count` firmware commands came after the mark.
     bool WaitForCommands(size_t count, DWORD timeoutMs = 15000) const;
 

@@ -137,11 +137,7 @@ TEST_F(Menu, MenuExitRestoresTwiceEndsAndReleasesTheSingleInstance)
     DWORD status = 0;
     ASSERT_TRUE(korvane.WaitForExit(15000, &status));
     EXPECT_EQ(status, 0u);
-    EXPECT_EQ(CommandsSinceMark(), drive::Concat({drive::ClockOperation(0), drive::ClockOperation(0)}))
-        << "the Exit command, then the destroy handler";
-    EXPECT_EQ(ClockCallsSinceMark(), drive::Concat({NvRestoreCalls(), NvRestoreCalls()}));
-    EXPECT_EQ(notebook->ClockMode(), "default");
-    EXPECT_EQ(drive::TrayIconCount(), iconsBefore - 1);
+    ExpectExitRestoredTwiceAndIconGone(iconsBefore);
 
     // The mutex went with it: a new instance starts in full.
     Mark();
