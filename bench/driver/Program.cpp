@@ -78,7 +78,7 @@ bool Program::PrepareFloor(std::string* error)
     if (!drive::MakeEmptyFolder(m_folder) ||
         !drive::CopyInto(JoinPath(drive::ProgramFolder(), L"floor-tray.exe"), m_folder) ||
         (m_kind == Kind::FloorPlatform &&
-         !drive::CopyInto(JoinPath(drive::ProgramFolder(), L"fakes\\nvapi\\nvapi.dll"), m_folder))) {
+         !drive::CopyInto(JoinPath(drive::ProgramFolder(), L"fakes\\nvapi\\" BENCH_GPU_LIBRARY), m_folder))) {
         *error = "cannot prepare " + Narrow(m_folder);
         return false;
     }

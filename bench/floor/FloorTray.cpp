@@ -6,9 +6,11 @@
 // --platform   everything Korvane's start-up obliges the platform to load,
 //              in Korvane's order: the common controls initialised before the
 //              window (version 6, by the manifest); after the icon, COM and
-//              the WMI subscription, then the GPU driver library nvapi.dll
-//              loaded and initialised. Both libraries are loaded by name, so
-//              that without the option this program does not load them.
+//              the WMI subscription, then the GPU driver library loaded and
+//              initialised (by the name Korvane of this architecture loads,
+//              which the build gives the fake NVIDIA library). Both libraries
+//              are loaded by name, so that without the option this program
+//              does not load them.
 // --menu-icons each tray menu opening loads the three entry icons and
 //              destroys them afterwards, as Korvane's menu entries do;
 //              without it the menu is plain.
@@ -47,7 +49,7 @@ void InitCommonControlsByName()
 
 void InitGpuLibrary()
 {
-    if (HMODULE nvapi = LoadLibraryW(L"nvapi.dll")) {
+    if (HMODULE nvapi = LoadLibraryW(BENCH_GPU_LIBRARY)) {
         auto query = reinterpret_cast<NvQueryInterfaceFn>(
             reinterpret_cast<void*>(GetProcAddress(nvapi, "nvapi_QueryInterface")));
         if (auto initialize = query ? reinterpret_cast<NvInitializeFn>(query(kNvapiInitializeId)) : nullptr)
