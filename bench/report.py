@@ -1,11 +1,12 @@
 """Turns the bench driver's raw samples into the table of make bench.
 
-    report.py SAMPLES.json RESULTS.json SHIPPED_BIN MEASURED_BIN FLOOR_EXE [BASELINE_SHIPPED_BIN]
+    report.py SAMPLES.json RESULTS.json MEASURED_BIN OTHER_BIN FLOOR_EXE [BASELINE_BIN BASELINE_OTHER_BIN]
 
-SHIPPED_BIN holds the 32-bit Korvane.exe and QELWmiAcpi.dll whose sizes are
-reported; MEASURED_BIN those that ran (reported too when of another
-architecture). When the samples hold an older Korvane (the baseline), a
-before and after table follows, with the sizes of BASELINE_SHIPPED_BIN.
+MEASURED_BIN holds the Korvane.exe and QELWmiAcpi.dll that ran, whose sizes
+are the main figure; OTHER_BIN those of the other architecture (the 32-bit
+build beside a 64-bit one), reported beside them. When the samples hold an
+older Korvane (the baseline), a before and after table follows, with the
+sizes of its two folders.
 """
 import json
 import os
@@ -33,6 +34,25 @@ def arch_of(path):
     pe = int.from_bytes(data[0x3C:0x40], "little")
     machine = int.from_bytes(data[pe + 4:pe + 6], "little")
     return "x86_64" if machine == 0x8664 else "i686"
+
+
+def korvane_sizes(folders):
+    """The stripped sizes of Korvane.exe and QELWmiAcpi.dll in each folder that
+    has both, in the folders' order, one per architecture: (arch, exe, dll)."""
+    sizes = []
+    for folder in folders:
+        exe = os.path.join(folder or "", "Korvane.exe")
+        dll = os.path.join(folder or "", "QELWmiAcpi.dll")
+        if not (folder and os.path.exists(exe) and os.path.exists(dll)):
+            continue
+        arch = arch_of(exe)
+        if arch not in (a for a, _, _ in sizes):
+            sizes.append((arch, stripped_size(exe, arch), stripped_size(dll, arch)))
+    return sizes
+
+
+def bits(arch):
+    return "32-bit" if arch == "i686" else "64-bit"
 
 
 def runs(samples, kind, field):
@@ -138,7 +158,7 @@ def counted(value):
     return value if value is not None and value >= 0 else None
 
 
-def compared(s, kind, shipped_bin):
+def compared(s, kind, bins):
     """The figures of one Korvane for the before and after table."""
     def start(field, which=1):
         return min_median(runs(s, kind, field))[which]
@@ -177,22 +197,20 @@ def compared(s, kind, shipped_bin):
         ("tray menu: kernel handles growth", menu("handles"), 0),
         ("tray menu: GDI objects growth", menu("gdi_objects"), 0),
     ]
-    exe = os.path.join(shipped_bin or "", "Korvane.exe")
-    dll = os.path.join(shipped_bin or "", "QELWmiAcpi.dll")
-    if shipped_bin and os.path.exists(exe) and os.path.exists(dll):
-        arch = arch_of(exe)
-        rows.append((f"Korvane.exe + QELWmiAcpi.dll stripped, {arch} (KiB)",
-                     (stripped_size(exe, arch) + stripped_size(dll, arch)) / KIB, 1))
+    for arch, exe, dll in korvane_sizes(bins):
+        rows.append((f"Korvane.exe + QELWmiAcpi.dll stripped, {arch} (KiB)", (exe + dll) / KIB, 1))
     return rows
 
 
-def before_after(s, shipped_bin, baseline_shipped_bin):
+def before_after(s, bins, baseline_bins):
     if "start.baseline.0.icon_ms" not in s:
         return None
-    before = compared(s, "baseline", baseline_shipped_bin)
-    after = compared(s, "korvane", shipped_bin)
+    # Paired by name: a size row the baseline lacks shows n/a.
+    before = {name: value for name, value, _ in compared(s, "baseline", baseline_bins)}
+    after = compared(s, "korvane", bins)
     rows = []
-    for (name, b, digits), (_, a, _) in zip(before, after):
+    for name, a, digits in after:
+        b = before.get(name)
         change = f"{(a - b):+.{digits}f}" if None not in (a, b) else "-"
         rows.append((name, fmt(b, "", digits), fmt(a, "", digits), change))
     print("Before (the baseline build) and after (this build), same machine and run:")
@@ -203,7 +221,7 @@ def before_after(s, shipped_bin, baseline_shipped_bin):
     for r in rows:
         print(" | ".join(c.ljust(w) for c, w in zip(r, widths)))
     print()
-    return [dict(figure=r[0], before=b[1], after=a[1]) for r, b, a in zip(rows, before, after)]
+    return [dict(figure=name, before=before.get(name), after=a) for name, a, _ in after]
 
 
 def verdict(ok):
@@ -211,8 +229,8 @@ def verdict(ok):
 
 
 def main():
-    samples_path, results_path, shipped_bin, test_bin, floor_exe = sys.argv[1:6]
-    baseline_shipped_bin = sys.argv[6] if len(sys.argv) > 6 else None
+    samples_path, results_path, measured_bin, other_bin, floor_exe = sys.argv[1:6]
+    baseline_bins = sys.argv[6:8]
     with open(samples_path) as f:
         s = json.load(f)
     t = Table()
@@ -318,31 +336,24 @@ def main():
         t.add("tray menu: USER objects (windows, menus, icons)", "not countable under Wine", "", None,
               "kept by the Wine server", None)
 
-    # Sizes.
+    # Sizes: the files that ran first, those of the other architecture beside
+    # them; both ship.
     sizes = {}
-    for label, folder in (("shipped", shipped_bin), ("measured", test_bin)):
-        exe = os.path.join(folder, "Korvane.exe")
-        dll = os.path.join(folder, "QELWmiAcpi.dll")
-        floor = floor_exe if label == "measured" else None
-        if not (os.path.exists(exe) and os.path.exists(dll)):
-            continue
-        file_arch = arch_of(exe)
-        if label == "measured" and sizes.get("shipped", {}).get("arch") == file_arch:
-            continue
-        e = stripped_size(exe, file_arch)
-        d = stripped_size(dll, file_arch)
-        sizes[label] = {"arch": file_arch, "Korvane.exe": e, "QELWmiAcpi.dll": d}
-        bits = "32-bit" if file_arch == "i686" else "64-bit"
-        floor_size = stripped_size(floor, file_arch) if floor and os.path.exists(floor) else None
-        goal = f"<= 320 KiB: {verdict(e + d <= 320 * KIB)}" if file_arch == "i686" else ""
-        t.add(f"Korvane.exe + QELWmiAcpi.dll stripped, {bits} (KiB)",
+    for arch, e, d in korvane_sizes((measured_bin, other_bin)):
+        measured = not sizes
+        sizes[arch] = {"Korvane.exe": e, "QELWmiAcpi.dll": d, "measured": measured}
+        floor_size = stripped_size(floor_exe, arch) if measured and os.path.exists(floor_exe) else None
+        t.add(f"Korvane.exe + QELWmiAcpi.dll stripped, {bits(arch)} (KiB)" if measured
+              else f"  the same files, {bits(arch)} (KiB)",
               f"{e / KIB:.1f} + {d / KIB:.1f} = {(e + d) / KIB:.1f}",
-              f"floor-tray.exe {floor_size / KIB:.1f}" if floor_size else "-", None, goal, None)
+              f"floor-tray.exe {floor_size / KIB:.1f}" if floor_size else "-", None,
+              f"<= 320 KiB: {verdict(e + d <= 320 * KIB)}", None)
     results["sizes"] = sizes
 
     print()
+    package = "x64" if s["options.measured_as"] == "64-bit" else "x86"
     print(f"Korvane against the floor, measured as {s['options.measured_as']} programs under Wine "
-          f"({'the shipped program is 32-bit; this machine has no 32-bit mode' if s['options.measured_as'] == '64-bit' else 'as shipped'}); "
+          f"(the files of the {package} package); "
           f"{s['options.runs']:.0f} runs alternating.")
     print()
     t.print()
@@ -353,7 +364,7 @@ def main():
         "korvane": phase_table(s, "korvane", "Korvane's start-up by phase (medians; under the benchmark as debugger):"),
         "floor": phase_table(s, "floor", "The floor's start-up by phase, for comparison:"),
     }
-    results["before_after"] = before_after(s, shipped_bin, baseline_shipped_bin)
+    results["before_after"] = before_after(s, (measured_bin, other_bin), baseline_bins)
     results["figures"] = t.json
     results["table"] = [list(row) for row in t.rows]
     with open(results_path, "w") as f:

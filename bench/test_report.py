@@ -56,6 +56,15 @@ def row(text, figure):
     return lines[0]
 
 
+def summary(failures, cases, what):
+    """Prints the failures (one a failing case) and how many cases hold; the
+    exit status."""
+    for failure in failures:
+        print(failure)
+    print(f"{cases - len(failures)} of {cases} {what} hold")
+    return 1 if failures else 0
+
+
 # (case, changed samples, row, text the row must hold)
 CASES = [
     ("start at 1.1x", {}, "start to tray icon", "1.10x | <= 1.1x: met"),
@@ -103,10 +112,7 @@ def main():
         except (AssertionError, ValueError) as e:
             failures.append(f"before and after: {e}")
 
-    for failure in failures:
-        print(failure)
-    print(f"{len(CASES) + 2 - len(failures)} of {len(CASES) + 2} report cases hold")
-    return 1 if failures else 0
+    return summary(failures, len(CASES) + 2, "report cases")
 
 
 if __name__ == "__main__":
