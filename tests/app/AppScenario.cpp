@@ -5,6 +5,7 @@
 #include "AboutDlg.h"
 #include "BrightnessEvents.h"
 #include "MainState.h"
+#include "SeamScope.h"
 #include "TextMenu.h"
 #include "Waits.h"
 #include "gpu/AdlBackend.h"
@@ -17,10 +18,6 @@ namespace apptest {
 namespace {
 
 AppScenario* g_scenario = nullptr;
-SleepFn g_previousSleep = nullptr;
-gpu::MessageBoxFn g_previousBox = nullptr;
-CoCreateInstanceFn g_previousCoCreate = nullptr;
-ScreenReaderFn g_previousScreenReader = nullptr;
 
 const char kNvClockPrefix[] = "NvClockMode";
 const char kAdlClockPrefix[] = "ADL_Display_ODClockConfig_Set";
@@ -55,6 +52,15 @@ void Append(Steps& steps, const std::vector<std::string>& lines, size_t& seen, c
 
 } // namespace
 
+// The seams every application test replaces, put back when the scenario ends.
+struct AppScenario::Seams
+{
+    SeamScope<&SetSleepForTesting> sleep{&AppScenario::RecordWait};
+    SeamScope<&gpu::SetMessageBoxForTesting> messageBox{&NoMessageBox};
+    SeamScope<&SetCoCreateInstanceForTesting> coCreate{&NoComObjects};
+    SeamScope<&SetScreenReaderForTesting> screenReader{&NoScreenReader};
+};
+
 Steps operator+(Steps first, const Steps& second)
 {
     first.insert(first.end(), second.begin(), second.end());
@@ -87,13 +93,13 @@ Steps NvidiaRestore(int apBefore)
             Pipe(kApQuery), Pipe(ApSet(apBefore & 0xFE)), Pipe(kApQuery)};
 }
 
+AppScenario::AppScenario() = default;
+AppScenario::~AppScenario() = default;
+
 void AppScenario::SetUp()
 {
     g_scenario = this;
-    g_previousSleep = SetSleepForTesting(&AppScenario::RecordWait);
-    g_previousBox = gpu::SetMessageBoxForTesting(&NoMessageBox);
-    g_previousCoCreate = SetCoCreateInstanceForTesting(&NoComObjects);
-    g_previousScreenReader = SetScreenReaderForTesting(&NoScreenReader);
+    m_seams = std::make_unique<Seams>();
     firmware = std::make_unique<FirmwareFake>([this](const std::string& command) { Record(Pipe(command)); });
 
     // Firmware events would come from a service on this pipe; none listens there.
@@ -113,10 +119,7 @@ void AppScenario::TearDown()
     PumpMessages();
 
     firmware.reset();
-    SetSleepForTesting(g_previousSleep);
-    gpu::SetMessageBoxForTesting(g_previousBox);
-    SetCoCreateInstanceForTesting(g_previousCoCreate);
-    SetScreenReaderForTesting(g_previousScreenReader);
+    m_seams.reset();
 
     m_nvapi.reset();
     m_adl.reset();

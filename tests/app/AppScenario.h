@@ -40,6 +40,8 @@ enum class Drivers { Nvidia, NvidiaAndAdl };
 class AppScenario : public ::testing::Test
 {
 protected:
+    AppScenario();
+    ~AppScenario() override;
     void SetUp() override;
     void TearDown() override;
 
@@ -63,10 +65,13 @@ protected:
     std::unique_ptr<FirmwareFake> firmware;
 
 private:
+    struct Seams;
+
     static void RecordWait(DWORD milliseconds);
     void Record(std::string step);
     void CollectDriverCalls();
 
+    std::unique_ptr<Seams> m_seams;
     std::unique_ptr<gputest::DriverFolder> m_folder;
     std::unique_ptr<FakeDriver> m_nvapi;
     std::unique_ptr<FakeDriver> m_adl;

@@ -11,6 +11,7 @@
 #include "BrightnessEvents.h"
 #include "MainState.h"
 #include "ProcessExit.h"
+#include "SeamScope.h"
 #include "resource.h"
 #include "ThreadTimer.h"
 
@@ -167,10 +168,11 @@ TEST_F(Shutdown, WithoutAnyGpuTheIconIsRemovedBeforeTheProcessEndsWithStatusOne)
 {
     // No fake driver: neither backend can start.
     g_exitSeen = {};
-    const ExitFn previous = SetExitForTesting(&RecordExit);
     CKorvaneDlg dlg;
-    dlg.Create(IDD_KORVANE_DIALOG);
-    SetExitForTesting(previous);
+    {
+        SeamScope<&SetExitForTesting> exit{&RecordExit};
+        dlg.Create(IDD_KORVANE_DIALOG);
+    }
 
     EXPECT_EQ(g_exitSeen.calls, 1);
     EXPECT_EQ(g_exitSeen.status, 1);

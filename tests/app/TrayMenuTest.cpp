@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "MenuXP.h"
+#include "SeamScope.h"
 #include "TextMenu.h"
 #include "ThreadTimer.h"
 #include "resource.h"
@@ -349,7 +350,7 @@ const SeenEntry* EntryWithId(const SeenMenu& menu, UINT id)
 
 TEST_F(TrayMenu, WithAScreenReaderTheSameStateIsShownAsATextMenu)
 {
-    const ScreenReaderFn previous = SetScreenReaderForTesting(&FakeScreenReader);
+    SeamScope<&SetScreenReaderForTesting> fakeReader{&FakeScreenReader};
     CKorvaneDlg& dlg = CreateMainDialog();
     ASSERT_TRUE(IsWindow(dlg.m_hWnd));
     TakePosted(dlg.m_hWnd);
@@ -418,12 +419,11 @@ TEST_F(TrayMenu, WithAScreenReaderTheSameStateIsShownAsATextMenu)
         EXPECT_EQ(dlg.m_bOCEnabled, row.enabled);
     }
     EXPECT_EQ(g_asked, 8) << "asked at every right-click";
-    SetScreenReaderForTesting(previous);
 }
 
 TEST_F(TrayMenu, DisableChosenWithTheKeyboardSwitchesTheClocksFromEitherMenu)
 {
-    const ScreenReaderFn previous = SetScreenReaderForTesting(&FakeScreenReader);
+    SeamScope<&SetScreenReaderForTesting> fakeReader{&FakeScreenReader};
     CKorvaneDlg& dlg = CreateMainDialog();
     ASSERT_TRUE(IsWindow(dlg.m_hWnd));
     for (bool screenReader : {false, true}) {
@@ -442,21 +442,39 @@ TEST_F(TrayMenu, DisableChosenWithTheKeyboardSwitchesTheClocksFromEitherMenu)
         EXPECT_EQ(Recorded(), NvidiaRestore(7));
         EXPECT_FALSE(dlg.m_bOCEnabled);
     }
-    SetScreenReaderForTesting(previous);
 }
+
+// The session's screen-reader setting, put back as it was on every road out:
+// other programs of the session (the end-to-end tests' Korvane) read it.
+class ScreenReaderSettingKept
+{
+public:
+    ScreenReaderSettingKept() : m_read(SystemParametersInfoW(SPI_GETSCREENREADER, 0, &m_before, 0) != FALSE)
+    {}
+    ~ScreenReaderSettingKept()
+    {
+        if (m_read)
+            SystemParametersInfoW(SPI_SETSCREENREADER, m_before, nullptr, 0);
+    }
+    ScreenReaderSettingKept(const ScreenReaderSettingKept&) = delete;
+    ScreenReaderSettingKept& operator=(const ScreenReaderSettingKept&) = delete;
+    bool Read() const { return m_read; }
+
+private:
+    BOOL m_before = FALSE;
+    bool m_read;
+};
 
 // The program's own question, answered by the system setting.
 TEST(ScreenReader, RunningFollowsTheSystemSetting)
 {
-    const ScreenReaderFn previous = SetScreenReaderForTesting(nullptr);
-    BOOL before = FALSE;
-    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENREADER, 0, &before, 0));
+    SeamScope<&SetScreenReaderForTesting> question{nullptr};
+    ScreenReaderSettingKept setting;
+    ASSERT_TRUE(setting.Read());
     for (BOOL on : {TRUE, FALSE, TRUE}) {
         ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENREADER, on, nullptr, 0));
         EXPECT_EQ(ScreenReaderRunning(), on == TRUE);
     }
-    SystemParametersInfoW(SPI_SETSCREENREADER, before, nullptr, 0);
-    SetScreenReaderForTesting(previous);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "SeamScope.h"
+
 #include <cstdlib>
 #include <new>
 
@@ -43,13 +45,12 @@ void operator delete(void* p, std::size_t) noexcept
 
 TEST(PipeProtocolMemory, OperationsAllocateNothing)
 {
-    PipeCallFn previous = SetPipeCallForTesting(&AnswerFive);
+    SeamScope<&SetPipeCallForTesting> pipe{&AnswerFive};
     int before = g_allocations;
     bool flag = QuerySystemFlag(0, 4);
     int state = ReadAPState(1);
     bool written = WriteAPState(5);
     int after = g_allocations;
-    SetPipeCallForTesting(previous);
 
     EXPECT_EQ(after, before);
     EXPECT_TRUE(flag);
