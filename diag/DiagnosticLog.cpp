@@ -14,6 +14,13 @@ namespace diag {
 namespace {
 
 wchar_t g_testFolder[MAX_PATH] = {};
+LogFileApi g_fileApi = {&::MoveFileExW, &::WaitForSingleObject};
+
+// Held by the process writing a record, from measuring the log to closing it.
+const wchar_t kTurnName[] = L"Local\\Korvane.DiagnosticLog";
+// An append takes milliseconds; a writer stuck longer costs one record, not a
+// stalled window.
+constexpr DWORD kTurnTimeoutMs = 2000;
 
 // Keeps the thread's last error as the logged code left it.
 class KeepLastError
@@ -44,6 +51,36 @@ public:
 
 private:
     HANDLE m_handle;
+};
+
+// This process's turn at the log for the object's lifetime. Without the
+// mutex (it cannot be made) the record is written anyway, as before there
+// was one; a turn that does not come in time skips the record.
+class WriterTurn
+{
+public:
+    WriterTurn() : m_mutex(::CreateMutexW(nullptr, FALSE, kTurnName))
+    {
+        if (!m_mutex)
+            return;
+        const DWORD result = g_fileApi.waitForTurn(m_mutex, kTurnTimeoutMs);
+        // Abandoned: its writer ended in the middle, the turn is ours now.
+        m_owned = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    }
+    ~WriterTurn()
+    {
+        if (m_owned)
+            ::ReleaseMutex(m_mutex);
+        if (m_mutex)
+            ::CloseHandle(m_mutex);
+    }
+    WriterTurn(const WriterTurn&) = delete;
+    WriterTurn& operator=(const WriterTurn&) = delete;
+    bool Taken() const { return m_owned || !m_mutex; }
+
+private:
+    HANDLE m_mutex;
+    bool m_owned = false;
 };
 
 // The log's folder into out; false when there is none or the path is too long.
@@ -96,14 +133,19 @@ void Append(const char* record, size_t length)
 {
     wchar_t path[MAX_PATH];
     LogFilePath(path);
+    if (!path[0])
+        return;
+    // The size is measured in turn: one measured before another writer's
+    // rotation would move that writer's fresh file over the full one.
+    WriterTurn turn;
     LONGLONG size = 0;
-    if (!path[0] || !CurrentSize(path, &size))
+    if (!turn.Taken() || !CurrentSize(path, &size))
         return;
     if (size > 0 && size + static_cast<LONGLONG>(length) > kMaxLogBytes) {
         wchar_t rotated[MAX_PATH];
         LogFilePath(rotated, true);
         // A file that cannot be moved aside takes no more records: the bound holds.
-        if (!rotated[0] || !::MoveFileExW(path, rotated, MOVEFILE_REPLACE_EXISTING))
+        if (!rotated[0] || !g_fileApi.moveFile(path, rotated, MOVEFILE_REPLACE_EXISTING))
             return;
     }
     FileHandle file(OpenForAppend(path));
@@ -179,6 +221,13 @@ void SetLogFolderForTesting(const wchar_t* folder)
     g_testFolder[0] = L'\0';
     if (folder && std::wcslen(folder) < MAX_PATH - 16)
         std::wcscpy(g_testFolder, folder);
+}
+
+LogFileApi SetLogFileApiForTesting(const LogFileApi& api)
+{
+    const LogFileApi previous = g_fileApi;
+    g_fileApi = api;
+    return previous;
 }
 
 void Log(const char* format, ...)

@@ -1,7 +1,9 @@
 // The diagnostic log: %LOCALAPPDATA%\Korvane\Korvane.log, one UTF-8 record a
 // line, each starting with the local time. A record that would take the file
 // past kMaxLogBytes first moves it to Korvane.1.log (replacing that one), so
-// at most twice the bound is ever kept.
+// at most twice the bound is ever kept. Processes of the session take turns
+// (a named mutex) to measure, move and append, so that two of them that find
+// the log full at once move it aside only once.
 //
 // Each record is one open, one append and one close: nothing is held while
 // the program is idle. A log that cannot be written is skipped: the caller
@@ -33,5 +35,15 @@ void LogFilePath(wchar_t (&out)[MAX_PATH], bool rotated = false);
 // Puts the log into folder instead (null or empty: back to
 // %LOCALAPPDATA%\Korvane); tests only.
 void SetLogFolderForTesting(const wchar_t* folder);
+
+// The calls behind the rotation, replaceable by tests: the move aside and
+// the wait for the processes' turn.
+struct LogFileApi
+{
+    BOOL(WINAPI* moveFile)(LPCWSTR from, LPCWSTR to, DWORD flags);
+    DWORD(WINAPI* waitForTurn)(HANDLE mutex, DWORD milliseconds);
+};
+// Replaces the calls and returns the previous ones (tests only).
+LogFileApi SetLogFileApiForTesting(const LogFileApi& api);
 
 } // namespace diag

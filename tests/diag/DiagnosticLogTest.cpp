@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "SeamScope.h"
+
 namespace {
 
 std::string ReadFile(const std::wstring& path)
@@ -123,6 +125,63 @@ TEST_F(Log, AFullLogMovesAsideReplacingTheOlderOne)
     EXPECT_EQ(ReadFile(LogPath(true)).size(), diag::kMaxLogBytes - 9);
     EXPECT_EQ(Records(ReadFile(LogPath())), std::vector<std::string>{"next"});
     EXPECT_EQ(ReadFile(LogPath(true)).find("oldest"), std::string::npos) << "the older file was replaced";
+}
+
+// Two writers find the log full at the same moment (Korvane and a second
+// instance being refused): the second starts while the first is moving the
+// file aside. The first one's move is where they meet: it lets the second run
+// until that one waits for its turn (or, writing out of turn, is done), then
+// moves the file.
+struct RotationRace
+{
+    static BOOL WINAPI Move(LPCWSTR from, LPCWSTR to, DWORD flags)
+    {
+        if (moves++ == 0) {
+            second = CreateThread(nullptr, 0, &LogSecond, nullptr, 0, &secondId);
+            const HANDLE stops[] = {atTurn, second};
+            EXPECT_NE(WaitForMultipleObjects(second ? 2 : 1, stops, FALSE, 10000), WAIT_TIMEOUT);
+        }
+        return MoveFileExW(from, to, flags);
+    }
+    static DWORD WINAPI WaitForTurn(HANDLE mutex, DWORD milliseconds)
+    {
+        if (GetCurrentThreadId() == secondId)
+            SetEvent(atTurn);
+        return WaitForSingleObject(mutex, milliseconds);
+    }
+    static DWORD WINAPI LogSecond(void*)
+    {
+        diag::Log("second");
+        return 0;
+    }
+
+    static inline int moves = 0;
+    static inline HANDLE atTurn = nullptr;
+    static inline HANDLE second = nullptr;
+    static inline DWORD secondId = 0;
+};
+
+TEST_F(Log, TwoWritersRotatingAtOnceKeepTheFullFile)
+{
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::string full = std::string(diag::kMaxLogBytes - 20, 'x') + "\r\n";
+    ASSERT_NO_FATAL_FAILURE(WriteFile(LogPath(), full));
+    RotationRace::moves = 0;
+    RotationRace::atTurn = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    {
+        SeamScope<&diag::SetLogFileApiForTesting> race{
+            diag::LogFileApi{&RotationRace::Move, &RotationRace::WaitForTurn}};
+        diag::Log("first");
+        if (RotationRace::second) {
+            EXPECT_EQ(WaitForSingleObject(RotationRace::second, 10000), WAIT_OBJECT_0);
+            CloseHandle(RotationRace::second);
+        }
+    }
+    CloseHandle(RotationRace::atTurn);
+
+    EXPECT_EQ(RotationRace::moves, 1) << "the log was moved aside once";
+    EXPECT_TRUE(ReadFile(LogPath(true)) == full) << "Korvane.1.log holds the full log";
+    EXPECT_EQ(Records(ReadFile(LogPath())), (std::vector<std::string>{"first", "second"}));
 }
 
 TEST_F(Log, ManyRecordsNeverTakeTheFilesPastTheBound)
