@@ -10,6 +10,7 @@
 #include "PipeProtocol.h"
 #include "ProcessExit.h"
 #include "RemoteControl.h"
+#include "SessionState.h"
 #include "diag/DiagnosticLog.h"
 #include "gpu/NvapiBackend.h"
 #include "resource.h"
@@ -115,6 +116,8 @@ BOOL CKorvaneDlg::OnInitDialog()
     }
 
     m_bOCAvailable = QuerySystemFlag(0, 2);
+    // Started while the session is locked: no notification says so.
+    ReadSessionGate("start-up");
     if (m_bOCAvailable && m_bOCEnabled)
         ApplyOverclock();
     else
@@ -131,6 +134,9 @@ BOOL CKorvaneDlg::OnInitDialog()
         g_pAboutDlg->Create(IDD_ABOUTBOX, nullptr);
 
     m_registrations.Register(m_hWnd);
+    // A change since the first reading sent no notification yet.
+    if (m_registrations.SessionRegistered())
+        ReadSessionGate("session registration");
     return TRUE;
 }
 
@@ -175,15 +181,23 @@ HCURSOR CKorvaneDlg::OnQueryDragIcon()
 void CKorvaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent == kSessionRetryTimer)
-        m_registrations.RetrySession();
+        RetryRegistrations();
     else
         Default();
 }
 
 LRESULT CKorvaneDlg::OnSessionServiceReady(WPARAM, LPARAM)
 {
-    m_registrations.RetrySession();
+    RetryRegistrations();
     return 0;
+}
+
+void CKorvaneDlg::RetryRegistrations()
+{
+    const bool wasRegistered = m_registrations.SessionRegistered();
+    // Notifications start only now: what happened before is read instead.
+    if (m_registrations.RetrySession() && !wasRegistered)
+        ReadSessionGate("late session registration");
 }
 
 void CKorvaneDlg::OnSysCommand(UINT nID, LPARAM)

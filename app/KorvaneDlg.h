@@ -49,6 +49,7 @@ public:
     HCURSOR OnQueryDragIcon();
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnSessionServiceReady(WPARAM wParam, LPARAM lParam);
+    void RetryRegistrations();
     void OnClose();
     void OnDestroy();
     void OnWindowPosChanging(WINDOWPOS* lpwndpos);

@@ -1,6 +1,8 @@
 #include "Registrations.h"
 
-#include <wtsapi32.h>
+#include <versionhelpers.h>
+
+#include <memory>
 
 #include "diag/DiagnosticLog.h"
 
@@ -10,10 +12,25 @@ namespace {
 const wchar_t kReadyEventName[] = L"Global\\TermSrvReadyEvent";
 // Where the event cannot be opened: one try every 2 s for 5 minutes.
 constexpr UINT kRetryAttempts = 150;
+// WTS_INFO_CLASS value the headers at hand do not name yet.
+constexpr auto kWtsSessionInfoEx = static_cast<WTS_INFO_CLASS>(25);
 
-RegistrationApi g_api = {&::WTSRegisterSessionNotification, &::WTSUnRegisterSessionNotification,
-                         &::RegisterPowerSettingNotification, &::UnregisterPowerSettingNotification,
-                         &::OpenEventW};
+// Windows 7 and Server 2008 R2 report the lock flag the other way round.
+bool LockFlagReversed()
+{
+    return !::IsWindows8OrGreater();
+}
+
+RegistrationApi g_api = {&::WTSRegisterSessionNotification,
+                         &::WTSUnRegisterSessionNotification,
+                         &::RegisterPowerSettingNotification,
+                         &::UnregisterPowerSettingNotification,
+                         &::OpenEventW,
+                         &::RegisterWaitForSingleObject,
+                         &::UnregisterWaitEx,
+                         &::WTSQuerySessionInformationW,
+                         &::WTSFreeMemory,
+                         &LockFlagReversed};
 UINT g_retryDelayMs = 2000;
 } // namespace
 
@@ -29,6 +46,22 @@ UINT SetSessionRetryDelayForTesting(UINT milliseconds)
     const UINT previous = g_retryDelayMs;
     g_retryDelayMs = milliseconds;
     return previous;
+}
+
+SessionState QuerySessionState(DWORD* error)
+{
+    *error = ERROR_SUCCESS;
+    LPWSTR buffer = nullptr;
+    DWORD bytes = 0;
+    // A service that fails without saying why must not log a stale error.
+    ::SetLastError(ERROR_SUCCESS);
+    if (!g_api.querySession(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, kWtsSessionInfoEx, &buffer,
+                            &bytes)) {
+        *error = ::GetLastError();
+        return SessionState::Unknown;
+    }
+    const std::unique_ptr<wchar_t, void(WINAPI*)(PVOID)> record(buffer, g_api.freeMemory);
+    return SessionStateFromRecord(record.get(), bytes, g_api.lockFlagReversed());
 }
 
 void Registrations::Register(HWND hwnd)
@@ -85,8 +118,8 @@ bool Registrations::WaitForReadyEvent()
     m_readyEvent = g_api.openEvent(SYNCHRONIZE, FALSE, kReadyEventName);
     if (!m_readyEvent)
         return false;
-    if (::RegisterWaitForSingleObject(&m_wait, m_readyEvent, &Registrations::OnReady, this, INFINITE,
-                                      WT_EXECUTEONLYONCE))
+    if (g_api.registerWait(&m_wait, m_readyEvent, &Registrations::OnReady, this, INFINITE,
+                           WT_EXECUTEONLYONCE))
         return true;
     m_wait = nullptr;
     ::CloseHandle(m_readyEvent);
@@ -109,7 +142,8 @@ void Registrations::ScheduleRetry()
 void Registrations::CancelRetry()
 {
     if (m_wait) {
-        ::UnregisterWaitEx(m_wait, INVALID_HANDLE_VALUE);
+        // Returns once a callback under way has ended: it uses this object.
+        g_api.unregisterWait(m_wait, INVALID_HANDLE_VALUE);
         m_wait = nullptr;
     }
     if (m_readyEvent) {

@@ -1,8 +1,12 @@
 // The main window's session and power-setting notifications: registered at
 // start-up, registered again later when the session service is not up yet
-// (a program started at sign-in), and released exactly once.
+// (a program started at sign-in), and released exactly once. The session's
+// state before the notifications begin is asked of the same service.
 #pragma once
 #include <windows.h>
+#include <wtsapi32.h>
+
+#include "SessionState.h"
 
 // Posted to the window when the session service reports itself ready.
 constexpr UINT WM_SESSION_SERVICE_READY = WM_APP + 0x12;
@@ -18,12 +22,24 @@ struct RegistrationApi
     BOOL(WINAPI* unregisterPower)(HPOWERNOTIFY handle);
     // Opens the session service's ready event for waiting.
     HANDLE(WINAPI* openEvent)(DWORD access, BOOL inherit, LPCWSTR name);
+    // The thread-pool wait on that event.
+    decltype(&::RegisterWaitForSingleObject) registerWait;
+    decltype(&::UnregisterWaitEx) unregisterWait;
+    // The session's state (WTSSessionInfoEx) and the release of its record.
+    decltype(&::WTSQuerySessionInformationW) querySession;
+    decltype(&::WTSFreeMemory) freeMemory;
+    // True where the record's lock flag means the opposite (Windows 7).
+    bool (*lockFlagReversed)();
 };
 
 // Replaces the calls and returns the previous ones (tests only).
 RegistrationApi SetRegistrationApiForTesting(const RegistrationApi& api);
 // Replaces the retry timer's period and returns the previous one (tests only).
 UINT SetSessionRetryDelayForTesting(UINT milliseconds);
+
+// This session's state as the session service reports it now; *error gets
+// the reason when it is Unknown because the service did not answer.
+SessionState QuerySessionState(DWORD* error);
 
 class Registrations
 {

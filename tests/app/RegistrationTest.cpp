@@ -6,17 +6,27 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <sstream>
 
 #include "MainState.h"
 #include "Registrations.h"
+#include "SeamScope.h"
+#include "diag/DiagnosticLog.h"
 
 using namespace apptest;
 
 namespace {
 
 const HPOWERNOTIFY kPowerHandle = reinterpret_cast<HPOWERNOTIFY>(0x5A5A0);
+
+// One answer of the session query: a record, or a failure with this error.
+struct SessionAnswer
+{
+    std::vector<BYTE> record;
+    DWORD error = ERROR_SUCCESS;
+};
 
 struct Fake
 {
@@ -25,6 +35,15 @@ struct Fake
     bool powerFails = false;
     HANDLE readyEvent = nullptr; // handed out duplicated; none: cannot be opened
     std::wstring openedName;
+    HANDLE openedEvent = nullptr;
+    HANDLE wait = nullptr;
+    // The session query's answers in turn; the last one repeats. None: the
+    // session is active.
+    std::vector<SessionAnswer> sessionAnswers;
+    size_t sessionQueries = 0;
+    std::vector<const void*> recordsGiven;
+    std::vector<const void*> recordsFreed;
+    bool windows7 = false;
 };
 Fake* g_fake = nullptr;
 
@@ -77,8 +96,129 @@ HANDLE WINAPI OpenReadyEvent(DWORD access, BOOL, LPCWSTR name)
         SetLastError(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
+    g_fake->openedEvent = copy;
     return copy;
 }
+
+BOOL WINAPI RegisterWait(PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG ms,
+                         ULONG flags)
+{
+    g_fake->calls.push_back(std::string("register wait") +
+                            (object == g_fake->openedEvent ? " on the ready event" : " on another object"));
+    const BOOL registered = RegisterWaitForSingleObject(wait, object, callback, context, ms, flags);
+    g_fake->wait = registered ? *wait : nullptr;
+    return registered;
+}
+
+BOOL WINAPI UnregisterWait(HANDLE wait, HANDLE completion)
+{
+    g_fake->calls.push_back(std::string("unregister wait") + (wait == g_fake->wait ? "" : " (another)") +
+                            (completion == INVALID_HANDLE_VALUE ? " after its callback" : " at once"));
+    return UnregisterWaitEx(wait, completion);
+}
+
+constexpr LONG kLocked = 0;
+constexpr LONG kUnlocked = 1;
+constexpr LONG kLockUnknown = -1;
+
+// A WTSSessionInfoEx record (WTSINFOEXW, 232 bytes at level 1 on either
+// architecture): Level, then at offset 8 the session id, connection state
+// and lock flag; `bytes` cuts it short.
+std::vector<BYTE> SessionRecord(DWORD level, LONG state, LONG flags, size_t bytes = 232)
+{
+    std::vector<BYTE> record(232, 0);
+    const LONG fields[] = {1, state, flags};
+    std::memcpy(record.data(), &level, sizeof level);
+    std::memcpy(record.data() + 8, fields, sizeof fields);
+    record.resize(bytes);
+    return record;
+}
+
+BOOL WINAPI QuerySession(HANDLE server, DWORD session, WTS_INFO_CLASS infoClass, LPWSTR* buffer, DWORD* bytes)
+{
+    const size_t turn = g_fake->sessionQueries++;
+    if (server != WTS_CURRENT_SERVER_HANDLE || session != WTS_CURRENT_SESSION || infoClass != 25) {
+        ADD_FAILURE() << "not this session's WTSSessionInfoEx";
+        return FALSE;
+    }
+    auto& answers = g_fake->sessionAnswers;
+    static SessionAnswer active{SessionRecord(1, WTSActive, kUnlocked)};
+    SessionAnswer& answer = answers.empty() ? active : answers[std::min(turn, answers.size() - 1)];
+    if (answer.error != ERROR_SUCCESS) {
+        SetLastError(answer.error);
+        return FALSE;
+    }
+    // Each record handed out is a copy of its own, as the service's are.
+    BYTE* copy = new BYTE[answer.record.size() + 1];
+    std::copy(answer.record.begin(), answer.record.end(), copy);
+    *buffer = reinterpret_cast<LPWSTR>(copy);
+    *bytes = static_cast<DWORD>(answer.record.size());
+    g_fake->recordsGiven.push_back(copy);
+    return TRUE;
+}
+
+void WINAPI FreeMemory(PVOID memory)
+{
+    g_fake->recordsFreed.push_back(memory);
+    delete[] static_cast<BYTE*>(memory);
+}
+
+bool Windows7()
+{
+    return g_fake->windows7;
+}
+
+RegistrationApi FakeApi()
+{
+    return {&RegisterSession, &UnregisterSession, &RegisterPower, &UnregisterPower, &OpenReadyEvent,
+            &RegisterWait,    &UnregisterWait,    &QuerySession,  &FreeMemory,      &Windows7};
+}
+
+// The diagnostic log in a folder of its own for the object's lifetime.
+class OwnLogFolder
+{
+public:
+    OwnLogFolder()
+    {
+        wchar_t path[MAX_PATH];
+        diag::LogFilePath(path);
+        m_previous = path;
+        m_previous.resize(std::min(m_previous.find_last_of(L'\\'), m_previous.size()));
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        m_folder = temp + std::wstring(L"korvane-app-log-") + std::to_wstring(GetCurrentProcessId());
+        diag::SetLogFolderForTesting(m_folder.c_str());
+        DeleteFileW(LogFile().c_str());
+    }
+    ~OwnLogFolder()
+    {
+        DeleteFileW(LogFile().c_str());
+        RemoveDirectoryW(m_folder.c_str());
+        diag::SetLogFolderForTesting(m_previous.c_str());
+    }
+    OwnLogFolder(const OwnLogFolder&) = delete;
+    OwnLogFolder& operator=(const OwnLogFolder&) = delete;
+
+    std::string Text() const
+    {
+        std::string text;
+        HANDLE file = CreateFileW(LogFile().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        char buffer[4096];
+        DWORD got = 0;
+        while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
+            text.append(buffer, got);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        return text;
+    }
+
+private:
+    std::wstring LogFile() const { return m_folder + L"\\Korvane.log"; }
+
+    std::wstring m_previous;
+    std::wstring m_folder;
+};
 
 class Registration : public AppScenario
 {
@@ -87,16 +227,11 @@ protected:
     {
         AppScenario::SetUp();
         g_fake = &fake;
-        m_previousApi = SetRegistrationApiForTesting(
-            {&RegisterSession, &UnregisterSession, &RegisterPower, &UnregisterPower, &OpenReadyEvent});
-        m_previousDelay = SetSessionRetryDelayForTesting(1);
         UseDrivers(Drivers::Nvidia);
     }
     void TearDown() override
     {
         AppScenario::TearDown();
-        SetSessionRetryDelayForTesting(m_previousDelay);
-        SetRegistrationApiForTesting(m_previousApi);
         if (fake.readyEvent)
             CloseHandle(fake.readyEvent);
         g_fake = nullptr;
@@ -130,8 +265,8 @@ protected:
     Fake fake;
 
 private:
-    RegistrationApi m_previousApi{};
-    UINT m_previousDelay = 0;
+    SeamScope<&SetRegistrationApiForTesting> m_api{FakeApi()};
+    SeamScope<&SetSessionRetryDelayForTesting> m_retryDelay{1u};
 };
 
 using Calls = std::vector<std::string>;
@@ -159,17 +294,18 @@ TEST_F(Registration, SessionRefusedAtSignInIsRegisteredOnceTheServiceIsReady)
     CKorvaneDlg& dlg = CreateMainDialog();
     ASSERT_TRUE(IsWindow(dlg.m_hWnd));
     const HWND hwnd = dlg.m_hWnd;
-    EXPECT_EQ(fake.calls, (Calls{Power(hwnd), Session(hwnd, true)}));
+    const Calls atStart{Power(hwnd), Session(hwnd, true), "register wait on the ready event"};
+    EXPECT_EQ(fake.calls, atStart);
     EXPECT_EQ(fake.openedName, L"Global\\TermSrvReadyEvent");
 
     // Nothing is tried again before the service says it is ready.
     PumpMessages();
-    EXPECT_EQ(fake.calls.size(), 2u);
+    EXPECT_EQ(fake.calls.size(), 3u);
     EXPECT_TRUE(dlg.m_registrations.RetryPending());
 
     SetEvent(fake.readyEvent);
-    ASSERT_TRUE(PumpUntil([&] { return fake.calls.size() > 2; })) << "no retry after the event was set";
-    EXPECT_EQ(fake.calls, (Calls{Power(hwnd), Session(hwnd, true), Session(hwnd)}));
+    ASSERT_TRUE(PumpUntil([&] { return fake.calls.size() > 4; })) << "no retry after the event was set";
+    EXPECT_EQ(fake.calls, atStart + Calls({"unregister wait after its callback", Session(hwnd)}));
     EXPECT_FALSE(dlg.m_registrations.RetryPending());
 
     SendMessageW(hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
@@ -232,12 +368,120 @@ TEST_F(Registration, TeardownWhileWaitingCancelsTheWaitAndUnregistersNothingItLa
 
     fake.calls.clear();
     DestroyWindow(dlg.m_hWnd);
-    EXPECT_EQ(fake.calls, Calls{}) << "neither registration was in place";
+    EXPECT_EQ(fake.calls, Calls{"unregister wait after its callback"})
+        << "the wait is cancelled; neither registration was in place";
     EXPECT_FALSE(dlg.m_registrations.RetryPending());
+    fake.calls.clear();
 
     // The wait is gone: setting the event now registers nothing.
     SetEvent(fake.readyEvent);
     EXPECT_FALSE(PumpUntil([&] { return !fake.calls.empty(); }, 300));
+}
+
+TEST_F(Registration, WithoutTheReadyEventTheTimerGivesUpAfter150Tries)
+{
+    fake.sessionFailures = 1000;
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    const HWND hwnd = dlg.m_hWnd;
+    // Each timer message is one try; the messages are sent rather than
+    // waited for.
+    int retries = 0;
+    while (dlg.m_registrations.RetryPending() && retries < 1000) {
+        SendMessageW(hwnd, WM_TIMER, kSessionRetryTimer, 0);
+        ++retries;
+    }
+    EXPECT_EQ(retries, 150);
+    EXPECT_EQ(std::count(fake.calls.begin(), fake.calls.end(), Session(hwnd, true)), 151)
+        << "the start-up try and 150 more";
+    EXPECT_FALSE(KillTimer(hwnd, kSessionRetryTimer)) << "no timer is left running";
+    EXPECT_TRUE(g_bSessionActive) << "the session gate stays open";
+}
+
+struct StartRow
+{
+    const char* name;
+    std::vector<SessionAnswer> answers;
+    bool applied; // the start-up clock mode went through the gate
+    BOOL gateOpen;
+    bool windows7 = false;
+};
+
+// The session's state when Korvane starts: it decides whether the start-up
+// clock mode is applied. The state is read before the start-up clock mode
+// and again once the session notifications are registered.
+TEST_F(Registration, StartUpReadsTheSessionStateIntoTheGate)
+{
+    const std::vector<BYTE> unlocked = SessionRecord(1, WTSActive, kUnlocked);
+    const std::vector<BYTE> locked = SessionRecord(1, WTSActive, kLocked);
+    const StartRow rows[] = {
+        {"unlocked", {{unlocked}}, true, TRUE},
+        {"locked", {{locked}}, false, FALSE},
+        {"locked on Windows 7, which reverses the flag", {{unlocked}}, false, FALSE, true},
+        {"unlocked on Windows 7", {{locked}}, true, TRUE, true},
+        {"disconnected", {{SessionRecord(1, WTSDisconnected, kUnlocked)}}, false, FALSE},
+        {"locked between the start-up reading and the registration", {{unlocked}, {locked}}, true, FALSE},
+        {"lock state unknown", {{SessionRecord(1, WTSActive, kLockUnknown)}}, true, TRUE},
+        {"another connection state", {{SessionRecord(1, WTSConnected, kLocked)}}, true, TRUE},
+        {"another level", {{SessionRecord(2, WTSActive, kLocked)}}, true, TRUE},
+        {"a record cut short", {{SessionRecord(1, WTSActive, kLocked, 19)}}, true, TRUE},
+        {"an empty record", {{{}}}, true, TRUE},
+        {"no answer", {{{}, RPC_S_SERVER_UNAVAILABLE}}, true, TRUE},
+    };
+    firmware->system0 = "2";
+    for (const StartRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        fake = Fake{};
+        fake.sessionAnswers = row.answers;
+        fake.windows7 = row.windows7;
+        firmware->ap = "6";
+        Mark();
+        CKorvaneDlg& dlg = CreateMainDialog();
+        ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+        EXPECT_EQ(g_bSessionActive, row.gateOpen);
+        EXPECT_EQ(Recorded(), Steps{Pipe(kSystem0)} + (row.applied ? NvidiaApply(6) : Steps{}))
+            << "the start-up clock mode is applied only while the session is active";
+        EXPECT_EQ(fake.sessionQueries, 2u);
+        EXPECT_EQ(fake.recordsFreed, fake.recordsGiven) << "every record is freed once";
+        DestroyMainDialogs();
+        ForgetProgramGlobals();
+    }
+}
+
+TEST_F(Registration, AnUnreadableSessionStateIsLogged)
+{
+    OwnLogFolder log;
+    fake.sessionAnswers = {{{}, RPC_S_SERVER_UNAVAILABLE}};
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    const std::string text = log.Text();
+    EXPECT_NE(text.find("session state unknown at start-up (error 1722): the session gate stays open"),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(Registration, ALateSessionRegistrationReadsTheSessionState)
+{
+    fake.readyEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    fake.sessionFailures = 1;
+    // The service is not up at start-up; once ready it reports a lock.
+    fake.sessionAnswers = {{{}, RPC_S_INVALID_BINDING}, {SessionRecord(1, WTSActive, kLocked)}};
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    EXPECT_EQ(fake.sessionQueries, 1u) << "no second reading without the registration";
+    EXPECT_TRUE(g_bSessionActive) << "an unknown state keeps the gate open";
+
+    Mark();
+    SetEvent(fake.readyEvent);
+    ASSERT_TRUE(PumpUntil([&] { return dlg.m_registrations.SessionRegistered(); }));
+    EXPECT_EQ(fake.sessionQueries, 2u);
+    EXPECT_FALSE(g_bSessionActive);
+    EXPECT_EQ(Recorded(), Steps{}) << "reading the state changes no clock";
+    EXPECT_EQ(fake.recordsFreed, fake.recordsGiven);
+
+    // A later retry of the power registration alone reads nothing again.
+    SendMessageW(dlg.m_hWnd, WM_SESSION_SERVICE_READY, 0, 0);
+    EXPECT_EQ(fake.sessionQueries, 2u);
 }
 
 } // namespace
