@@ -13,7 +13,13 @@ constexpr char kUsage[] =
     "usage: Korvane.exe [/enable | /disable | /exit | /status]\r\n"
     "  /enable, /disable, /exit  as the tray menu's entries, sent to the running Korvane\r\n"
     "  /status                   what the running Korvane has chosen and can do\r\n"
-    "Exit status: 0 done, 1 Korvane not running, 2 bad usage, 3 no answer in time.\r\n";
+    "Exit status: 0 done, 1 Korvane not running, 2 bad usage, 3 no answer in time,\r\n"
+    "  4 /exit refused: Korvane's session is locked, disconnected or logged off.\r\n";
+
+constexpr char kExitRefused[] =
+    "/exit: not done, Korvane keeps running: its session is locked, disconnected or logged off,\r\n"
+    "and it changes no clocks then, so it could not restore the default clocks on its way out.\r\n"
+    "Run /exit again once the session is active.\r\n";
 
 // How long the running Korvane may take to answer (it may be waiting on the
 // firmware or in a firmware event's wait) and to end after /exit.
@@ -80,7 +86,8 @@ public:
         for (int i = 0; i < found.count; ++i) {
             m_window = found.windows[i];
             LRESULT answer = 0;
-            if (!Send(kRemoteStatus, &answer)) {
+            // A hung namesake answers never: it costs no wait.
+            if (!SendTo(kRemoteStatus, SMTO_ABORTIFHUNG, &answer)) {
                 silent = silent || ::GetLastError() == ERROR_TIMEOUT;
                 continue;
             }
@@ -98,12 +105,8 @@ public:
 
     bool Send(WPARAM request, LRESULT* answer) override
     {
-        DWORD_PTR result = 0;
-        if (!::SendMessageTimeoutW(m_window, g_msgRemoteControl, request, 0, SMTO_NORMAL, kAnswerTimeoutMs,
-                                   &result))
-            return false;
-        *answer = static_cast<LRESULT>(result);
-        return true;
+        // Korvane has just answered: a command may keep it busy, it gets the full time.
+        return SendTo(request, SMTO_NORMAL, answer);
     }
 
     bool WaitForEnd() override
@@ -121,6 +124,16 @@ public:
     }
 
 private:
+    bool SendTo(WPARAM request, UINT flags, LRESULT* answer)
+    {
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(m_window, g_msgRemoteControl, request, 0, flags, kAnswerTimeoutMs,
+                                   &result))
+            return false;
+        *answer = static_cast<LRESULT>(result);
+        return true;
+    }
+
     HWND m_window = nullptr;
     HandleOwner m_process;
 };
@@ -225,6 +238,10 @@ int RunCommandRequest(CommandRequest request, RemoteKorvane& korvane, std::strin
         *output = StatusText(status);
         return kCommandExitDone;
     }
+    if (request == CommandRequest::Exit && !(status & kStatusSessionActive)) {
+        *output = kExitRefused;
+        return kCommandExitSessionInactive;
+    }
     const WPARAM command = request == CommandRequest::Enable    ? IDM_ENABLE
                            : request == CommandRequest::Disable ? IDM_DISABLE
                                                                 : IDM_EXIT;
@@ -232,6 +249,11 @@ int RunCommandRequest(CommandRequest request, RemoteKorvane& korvane, std::strin
     if (!korvane.Send(command, &answer) || !IsRemoteAnswer(answer)) {
         *output = "Korvane did not answer in time.\r\n";
         return kCommandExitNoAnswer;
+    }
+    // The session stopped being active after the status was read.
+    if (answer & kCommandSessionInactive) {
+        *output = kExitRefused;
+        return kCommandExitSessionInactive;
     }
     if (answer & kCommandGrayed) {
         *output = std::string(OptionName(request)) +

@@ -13,6 +13,9 @@ constexpr int kCommandExitDone = 0;
 constexpr int kCommandExitNotRunning = 1;
 constexpr int kCommandExitUsage = 2;
 constexpr int kCommandExitNoAnswer = 3;
+// /exit refused: Korvane's session is not active, so it could not restore the
+// default clocks; it keeps running.
+constexpr int kCommandExitSessionInactive = 4;
 
 // The request of a command line (argv[0] is the program): None without
 // arguments, BadUsage unless exactly one known option follows (case does not

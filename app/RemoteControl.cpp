@@ -14,6 +14,12 @@ LRESULT CKorvaneDlg::OnRemoteControl(WPARAM wParam, LPARAM)
     // the one that runs the program answers.
     if (g_pMainDlg != this)
         return 0;
+    // Exit would end Korvane with the clocks it cannot restore while the
+    // session is not active, and nothing would restore them later.
+    if (wParam == IDM_EXIT && !g_bSessionActive) {
+        diag::Log("command line: Exit refused, the session is not active");
+        return kRemoteTag | kCommandSessionInactive;
+    }
     switch (wParam) {
     case kRemoteStatus:
         return kRemoteTag | (m_bOCAvailable ? kStatusAvailable : 0) |

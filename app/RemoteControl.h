@@ -25,6 +25,9 @@ constexpr LRESULT kStatusSessionActive = 0x10;   // clock changes are not held b
 constexpr LRESULT kCommandDone = 0x100;   // handled exactly as the menu's command
 constexpr LRESULT kCommandGrayed = 0x200; // the menu grays it now: nothing done
 constexpr LRESULT kCommandUnknown = 0x400;
+// Exit refused: while the session is not active the default clocks cannot be
+// restored, and an ended Korvane could never restore them.
+constexpr LRESULT kCommandSessionInactive = 0x800;
 
 inline bool IsRemoteAnswer(LRESULT answer)
 {

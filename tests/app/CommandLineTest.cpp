@@ -6,6 +6,8 @@
 #include "MainState.h"
 #include "RemoteControl.h"
 
+#include <wtsapi32.h>
+
 #include <deque>
 
 using namespace apptest;
@@ -48,7 +50,7 @@ class FakeKorvane : public RemoteKorvane
 {
 public:
     Found found = Found::Yes;
-    LRESULT status = kRemoteTag;
+    LRESULT status = kRemoteTag | kStatusSessionActive;
     std::deque<LRESULT> answers; // empty: no answer in time
     bool ends = true;
     std::vector<WPARAM> sent;
@@ -79,6 +81,7 @@ struct RunRow
 {
     const char* name;
     CommandRequest request;
+    LRESULT status;
     RemoteKorvane::Found found;
     std::deque<LRESULT> answers;
     bool ends;
@@ -92,10 +95,21 @@ TEST(RunCommandRequest, ExitStatusRequestsAndOutput)
 {
     using Found = RemoteKorvane::Found;
     const LRESULT done = kRemoteTag | kCommandDone;
+    const LRESULT active = kRemoteTag | kStatusSessionActive;
     const RunRow rows[] = {
-        {"enable", CommandRequest::Enable, Found::Yes, {done}, true, 0, {IDM_ENABLE}, 0, "/enable: done."},
+        {"enable",
+         CommandRequest::Enable,
+         active,
+         Found::Yes,
+         {done},
+         true,
+         0,
+         {IDM_ENABLE},
+         0,
+         "/enable: done."},
         {"disable",
          CommandRequest::Disable,
+         active,
          Found::Yes,
          {done},
          true,
@@ -105,6 +119,7 @@ TEST(RunCommandRequest, ExitStatusRequestsAndOutput)
          "/disable: done."},
         {"grayed",
          CommandRequest::Enable,
+         active,
          Found::Yes,
          {kRemoteTag | kCommandGrayed},
          true,
@@ -114,6 +129,7 @@ TEST(RunCommandRequest, ExitStatusRequestsAndOutput)
          "nothing done"},
         {"exit waits for the end",
          CommandRequest::Exit,
+         active,
          Found::Yes,
          {done},
          true,
@@ -123,6 +139,7 @@ TEST(RunCommandRequest, ExitStatusRequestsAndOutput)
          "/exit: done."},
         {"exit that does not end",
          CommandRequest::Exit,
+         active,
          Found::Yes,
          {done},
          false,
@@ -130,9 +147,10 @@ TEST(RunCommandRequest, ExitStatusRequestsAndOutput)
          {IDM_EXIT},
          1,
          "did not end in time"},
-        {"not running", CommandRequest::Enable, Found::NotRunning, {}, true, 1, {}, 0, "not running"},
+        {"not running", CommandRequest::Enable, active, Found::NotRunning, {}, true, 1, {}, 0, "not running"},
         {"silent at the search",
          CommandRequest::Status,
+         active,
          Found::NoAnswer,
          {},
          true,
@@ -142,6 +160,7 @@ TEST(RunCommandRequest, ExitStatusRequestsAndOutput)
          "did not answer in time"},
         {"silent to the command",
          CommandRequest::Disable,
+         active,
          Found::Yes,
          {},
          true,
@@ -151,6 +170,7 @@ TEST(RunCommandRequest, ExitStatusRequestsAndOutput)
          "did not answer in time"},
         {"untagged answer",
          CommandRequest::Disable,
+         active,
          Found::Yes,
          {0},
          true,
@@ -158,11 +178,51 @@ TEST(RunCommandRequest, ExitStatusRequestsAndOutput)
          {IDM_DISABLE},
          0,
          "did not answer in time"},
-        {"bad usage asks nothing", CommandRequest::BadUsage, Found::Yes, {}, true, 2, {}, 0, "usage:"},
+        {"exit while the session is not active",
+         CommandRequest::Exit,
+         kRemoteTag | kStatusAvailable,
+         Found::Yes,
+         {},
+         true,
+         4,
+         {},
+         0,
+         "Korvane keeps running"},
+        {"exit refused as the session stopped being active",
+         CommandRequest::Exit,
+         active,
+         Found::Yes,
+         {kRemoteTag | kCommandSessionInactive},
+         true,
+         4,
+         {IDM_EXIT},
+         0,
+         "Korvane keeps running"},
+        {"disable while the session is not active",
+         CommandRequest::Disable,
+         kRemoteTag | kStatusAvailable,
+         Found::Yes,
+         {done},
+         true,
+         0,
+         {IDM_DISABLE},
+         0,
+         "/disable: done."},
+        {"bad usage asks nothing",
+         CommandRequest::BadUsage,
+         active,
+         Found::Yes,
+         {},
+         true,
+         2,
+         {},
+         0,
+         "usage:"},
     };
     for (const RunRow& row : rows) {
         SCOPED_TRACE(row.name);
         FakeKorvane korvane;
+        korvane.status = row.status;
         korvane.found = row.found;
         korvane.answers = row.answers;
         korvane.ends = row.ends;
@@ -227,6 +287,28 @@ TEST_F(RemoteControl, TheMainDialogAnswersAndHonoursTheGrayedEntries)
     EXPECT_EQ(Recorded(), NvidiaRestore(1));
     EXPECT_FALSE(dlg.m_bOCEnabled);
     EXPECT_EQ(SendMessageW(dlg.m_hWnd, g_msgRemoteControl, 304, 0), kRemoteTag | kCommandUnknown);
+}
+
+TEST_F(RemoteControl, ExitIsRefusedWhileTheSessionIsNotActive)
+{
+    firmware->system0 = "2";
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    for (WPARAM closing : {WTS_SESSION_LOCK, WTS_CONSOLE_DISCONNECT, WTS_SESSION_LOGOFF}) {
+        SCOPED_TRACE(closing);
+        SendMessageW(dlg.m_hWnd, WM_WTSSESSION_CHANGE, closing, 1);
+        Mark();
+        EXPECT_EQ(SendMessageW(dlg.m_hWnd, g_msgRemoteControl, IDM_EXIT, 0),
+                  kRemoteTag | kCommandSessionInactive);
+        EXPECT_EQ(Recorded(), Steps{});
+        EXPECT_TRUE(dlg.m_bOCEnabled) << "the Exit command ran: it clears the choice";
+        SendMessageW(dlg.m_hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
+    }
+
+    firmware->ap = "7";
+    Mark();
+    EXPECT_EQ(SendMessageW(dlg.m_hWnd, g_msgRemoteControl, IDM_EXIT, 0), kRemoteTag | kCommandDone);
+    EXPECT_EQ(Recorded(), NvidiaRestore(7));
 }
 
 TEST_F(RemoteControl, ASecondDialogDoesNotAnswer)

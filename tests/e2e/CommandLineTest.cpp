@@ -95,6 +95,38 @@ TEST_F(CommandLine, ExitEndsKorvaneThroughItsExitCommand)
     ExpectExitRestoredTwiceAndIconGone(iconsBefore);
 }
 
+// A script run while the session is locked, disconnected or logged off:
+// Korvane would end without restoring the clocks, so it is not ended.
+TEST_F(CommandLine, ExitIsRefusedWhileTheSessionIsNotActive)
+{
+    ASSERT_NO_FATAL_FAILURE(StartNotebook());
+    struct Gap
+    {
+        WPARAM closes;
+        WPARAM opens;
+    };
+    // Lock and unlock, console disconnect and connect, logoff and logon.
+    const Gap gaps[] = {{7, 8}, {2, 1}, {6, 5}};
+    std::string output;
+    for (const Gap& gap : gaps) {
+        SCOPED_TRACE(gap.closes);
+        ASSERT_TRUE(drive::SendSessionChange(main, gap.closes));
+        Mark();
+        EXPECT_EQ(Run(L"/exit", &output), 4u);
+        EXPECT_NE(output.find("Korvane keeps running"), std::string::npos) << output;
+        EXPECT_TRUE(korvane.IsRunning());
+        EXPECT_EQ(CommandsSinceMark(), Commands());
+        EXPECT_EQ(notebook->ClockMode(), "overclocked");
+        ASSERT_TRUE(drive::SendSessionChange(main, gap.opens));
+    }
+
+    const int iconsBefore = drive::TrayIconCount();
+    Mark();
+    EXPECT_EQ(Run(L"/exit", &output), 0u);
+    EXPECT_EQ(output, "/exit: done.\r\n");
+    ExpectExitRestoredTwiceAndIconGone(iconsBefore);
+}
+
 TEST_F(CommandLine, WithoutARunningKorvaneNothingStarts)
 {
     notebook = std::make_unique<drive::Notebook>(FolderFor(), setup);
@@ -127,6 +159,66 @@ TEST_F(CommandLine, WithoutARunningKorvaneNothingStarts)
     EXPECT_EQ(drive::TrayIconCount(), iconsBefore) << "no icon";
     EXPECT_EQ(notebook->DiagnosticLog(), Commands()) << "no start recorded";
 }
+
+// Windows of the main dialog's class and caption in the order a search over
+// the top-level windows meets them.
+std::vector<HWND> Namesakes()
+{
+    std::vector<HWND> found;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            wchar_t text[32];
+            if (GetClassNameW(window, text, 32) && std::wstring(text) == L"#32770" &&
+                GetWindowTextW(window, text, 32) && std::wstring(text) == L"NVIDIA Korvane")
+                reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+struct LookAlikeCase
+{
+    std::string name;
+    const wchar_t* mode;
+    bool hung;
+};
+
+class LookAlike : public CommandLine, public ::testing::WithParamInterface<LookAlikeCase>
+{};
+
+// Another program's window with Korvane's class and caption, met by the
+// search before Korvane's: /status still reports the real Korvane, and a
+// hung look-alike is passed over without waiting for its answer.
+TEST_P(LookAlike, StatusReportsTheRealKorvane)
+{
+    ASSERT_NO_FATAL_FAILURE(StartNotebook());
+    drive::ChildProcess other;
+    ASSERT_TRUE(other.Start(drive::JoinPath(drive::ProgramFolder(), L"korvane-lookalike.exe"),
+                            GetParam().mode, drive::ProgramFolder(), {}));
+    HWND window = nullptr;
+    ASSERT_TRUE(drive::WaitUntil(
+        [&] { return (window = drive::FindProcessWindow(other.ProcessId(), L"#32770", nullptr, false)); },
+        10000));
+    const std::vector<HWND> order = Namesakes();
+    ASSERT_EQ(order.size(), 2u);
+    ASSERT_EQ(order.front(), window) << "the search meets the look-alike first";
+    if (GetParam().hung) {
+        ASSERT_TRUE(drive::WaitUntil([&] { return IsHungAppWindow(window) != FALSE; }, 15000))
+            << "the look-alike is not taken for hung";
+    }
+
+    const ULONGLONG start = GetTickCount64();
+    std::string output;
+    EXPECT_EQ(Run(L"/status", &output), 0u);
+    EXPECT_LT(GetTickCount64() - start, 10000u) << "the look-alike's answer was waited for";
+    EXPECT_EQ(output, Status(true, true));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, LookAlike,
+                         ::testing::Values(LookAlikeCase{"answering", L"answering", false},
+                                           LookAlikeCase{"hung", L"hung", true}),
+                         CaseName<LookAlikeCase>);
 
 } // namespace
 } // namespace e2e
