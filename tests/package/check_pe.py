@@ -296,18 +296,23 @@ def check_version(name, resources, rc_path, header_path, problems, report):
         "%s=%s" % (key[1], value) for key, value in sorted(built["strings"].items()))))
 
 
+def check_program(name, pe, subsystem, subsystem_name, problems, report):
+    """A 32-bit program (not a DLL) of the given subsystem."""
+    if pe.machine != MACHINE_I386:
+        problems.append("%s is for machine 0x%x, not 32-bit x86 (0x14c)" % (name, pe.machine))
+    if pe.subsystem != subsystem:
+        problems.append("%s has subsystem %d, not %s (%d)" % (name, pe.subsystem, subsystem_name, subsystem))
+    if pe.characteristics & FILE_DLL:
+        problems.append("%s is marked as a DLL" % name)
+    report.append("%s: machine 0x%x, subsystem %d" % (name, pe.machine, pe.subsystem))
+
+
 def check_companion(com_path, rc_path, header_path, problems, report):
     """Korvane.com: a 32-bit console program of system DLLs with its version record."""
     try:
         with open(com_path, "rb") as f:
             com = PeFile(f.read())
-        if com.machine != MACHINE_I386:
-            problems.append("Korvane.com is for machine 0x%x, not 32-bit x86 (0x14c)" % com.machine)
-        if com.subsystem != SUBSYSTEM_WINDOWS_CUI:
-            problems.append("Korvane.com has subsystem %d, not the console (3)" % com.subsystem)
-        if com.characteristics & FILE_DLL:
-            problems.append("Korvane.com is marked as a DLL")
-        report.append("Korvane.com: machine 0x%x, subsystem %d" % (com.machine, com.subsystem))
+        check_program("Korvane.com", com, SUBSYSTEM_WINDOWS_CUI, "the console", problems, report)
         check_imports("Korvane.com", com, set(), problems, report)
         check_version("Korvane.com", com.resources(), rc_path, header_path, problems, report)
     except (OSError, PeError, struct.error, ValueError, UnicodeDecodeError) as error:
@@ -326,13 +331,7 @@ def check(exe_path, dll_path, rc_path, header_path, manifest_path, com_path=None
     except (OSError, PeError, struct.error, ValueError) as error:
         return ["cannot read the PE files: %s" % error], report
 
-    if exe.machine != MACHINE_I386:
-        problems.append("Korvane.exe is for machine 0x%x, not 32-bit x86 (0x14c)" % exe.machine)
-    if exe.subsystem != SUBSYSTEM_WINDOWS_GUI:
-        problems.append("Korvane.exe has subsystem %d, not the Windows GUI (2)" % exe.subsystem)
-    if exe.characteristics & FILE_DLL:
-        problems.append("Korvane.exe is marked as a DLL")
-    report.append("Korvane.exe: machine 0x%x, subsystem %d" % (exe.machine, exe.subsystem))
+    check_program("Korvane.exe", exe, SUBSYSTEM_WINDOWS_GUI, "the Windows GUI", problems, report)
     if dll.machine != MACHINE_I386:
         problems.append("QELWmiAcpi.dll is for machine 0x%x, not 32-bit x86 (0x14c)" % dll.machine)
     if not dll.characteristics & FILE_DLL:
