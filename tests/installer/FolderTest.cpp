@@ -45,20 +45,19 @@ TEST_P(ForeignFolder, IsRefusedWithNothingWritten)
     ExpectNothingRegistered();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Installer, ForeignFolder,
-    ::testing::Values(
-        // Another program's folder, with files of the names setup writes.
-        Foreign{"OtherProgram",
-                {{L"LICENSE.txt", "another license\r\n"},
-                 {L"tool.exe", "a tool\r\n"},
-                 {L"uninstall.exe", "another uninstaller\r\n"}}},
-        // A copy from the zip: Korvane.exe, but no install of this user's.
-        Foreign{"PortableCopy",
-                {{L"Korvane.exe", "a portable Korvane\r\n"},
-                 {L"QELWmiAcpi.dll", "its library\r\n"},
-                 {L"README.txt", "its readme\r\n"}}}),
-    e2e::CaseName<Foreign>);
+INSTANTIATE_TEST_SUITE_P(Installer, ForeignFolder,
+                         ::testing::Values(
+                             // Another program's folder, with files of the names setup writes.
+                             Foreign{"OtherProgram",
+                                     {{L"LICENSE.txt", "another license\r\n"},
+                                      {L"tool.exe", "a tool\r\n"},
+                                      {L"uninstall.exe", "another uninstaller\r\n"}}},
+                             // A copy from the zip: Korvane.exe, but no install of this user's.
+                             Foreign{"PortableCopy",
+                                     {{L"Korvane.exe", "a portable Korvane\r\n"},
+                                      {L"QELWmiAcpi.dll", "its library\r\n"},
+                                      {L"README.txt", "its readme\r\n"}}}),
+                         e2e::CaseName<Foreign>);
 
 // What another process holds of an install, until it goes.
 struct Holder
@@ -108,27 +107,28 @@ TEST_P(FileInUse, UpgradeAndUninstallKeepWhatTheyCannotReplace)
     ExpectNothingInstalled(folder);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Installer, FileInUse,
-    ::testing::Values(
-        // A process of the installed Korvane.exe with no window, as a Korvane
-        // of this user in another session: its image is loaded (the file can
-        // be renamed but not deleted), none of it runs.
-        InUse{"KorvaneRunsElsewhere",
-              [](const std::wstring& folder, Holder* holder) {
-                  holder->process.SetExtraCreationFlags(CREATE_SUSPENDED);
-                  return holder->process.Start(drive::JoinPath(folder, L"Korvane.exe"), L"", folder, {});
-              },
-              {}},
-        // Another program has the license open and lets nobody delete it.
-        InUse{"LicenseOpenElsewhere",
-              [](const std::wstring& folder, Holder* holder) {
-                  holder->file.Reset(CreateFileW(drive::JoinPath(folder, L"LICENSE.txt").c_str(), GENERIC_READ,
-                                                 FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-                  return static_cast<bool>(holder->file);
-              },
-              {L"LICENSE.txt", L"uninstall.exe"}}),
-    e2e::CaseName<InUse>);
+INSTANTIATE_TEST_SUITE_P(Installer, FileInUse,
+                         ::testing::Values(
+                             // A process of the installed Korvane.exe with no window, as a Korvane
+                             // of this user in another session: its image is loaded (the file can
+                             // be renamed but not deleted), none of it runs.
+                             InUse{"KorvaneRunsElsewhere",
+                                   [](const std::wstring& folder, Holder* holder) {
+                                       holder->process.SetExtraCreationFlags(CREATE_SUSPENDED);
+                                       return holder->process.Start(drive::JoinPath(folder, L"Korvane.exe"),
+                                                                    L"", folder, {});
+                                   },
+                                   {}},
+                             // Another program has the license open and lets nobody delete it.
+                             InUse{"LicenseOpenElsewhere",
+                                   [](const std::wstring& folder, Holder* holder) {
+                                       holder->file.Reset(CreateFileW(
+                                           drive::JoinPath(folder, L"LICENSE.txt").c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+                                       return static_cast<bool>(holder->file);
+                                   },
+                                   {L"LICENSE.txt", L"uninstall.exe"}}),
+                         e2e::CaseName<InUse>);
 
 } // namespace
 } // namespace installer

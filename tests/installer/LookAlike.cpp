@@ -31,8 +31,8 @@ DWORD WINAPI LookAlike::Run(void* self)
                                   GetModuleHandleW(nullptr), nullptr);
     if (window) {
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(lookAlike));
-        lookAlike->m_dialogProc =
-            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Record)));
+        lookAlike->m_dialogProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Record)));
         lookAlike->m_window = window;
     }
     SetEvent(lookAlike->m_ready.Get());

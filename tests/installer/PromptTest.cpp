@@ -27,7 +27,8 @@ protected:
         drive::ChildProcess cmd;
         DWORD status = 0;
         if (n == 0 || n >= MAX_PATH ||
-            !cmd.Start(drive::JoinPath(system, L"cmd.exe"), L"/c " + script + L" " + line, folder, {}, output) ||
+            !cmd.Start(drive::JoinPath(system, L"cmd.exe"), L"/c " + script + L" " + line, folder, {},
+                       output) ||
             !cmd.WaitForExit(30000, &status))
             return "no prompt";
         std::string text;

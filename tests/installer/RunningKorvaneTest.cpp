@@ -51,19 +51,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The session is locked: Korvane holds every clock change back.
         Stays{"SessionLocked", 0,
-              [](drive::Notebook&, HWND main) { return drive::SendSessionChange(main, WTS_SESSION_LOCK); }, true},
+              [](drive::Notebook&, HWND main) { return drive::SendSessionChange(main, WTS_SESSION_LOCK); },
+              true},
         // A firmware event's handler waits on a service that does not answer.
         Stays{"Busy", 10000,
               [](drive::Notebook& notebook, HWND) {
                   std::vector<std::string> before;
                   return notebook.FirmwareLog(&before) && notebook.Firmware().Control("hang") &&
-                         notebook.Firmware().Control("event 0x60") && drive::WaitUntil(
-                                                                          [&] {
-                                                                              std::vector<std::string> log;
-                                                                              return notebook.FirmwareLog(&log) &&
-                                                                                     log.size() > before.size();
-                                                                          },
-                                                                          10000);
+                         notebook.Firmware().Control("event 0x60") &&
+                         drive::WaitUntil(
+                             [&] {
+                                 std::vector<std::string> log;
+                                 return notebook.FirmwareLog(&log) && log.size() > before.size();
+                             },
+                             10000);
               },
               false}),
     e2e::CaseName<Stays>);

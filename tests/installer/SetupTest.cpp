@@ -96,14 +96,21 @@ TEST_F(Installer, DefaultFolderKeepsTheSignInChoiceAndTheUsersFiles)
     EXPECT_EQ(RunningKorvane(), 0u) << "Korvane starts only when asked";
 
     // Without /D the upgrade finds the folder; without /NOAUTOSTART it keeps
-    // the choice; /LAUNCH starts Korvane.
+    // the choice; /LAUNCH starts Korvane outside setup's job, so that Korvane
+    // does not end with it (the run's job is closed when it returns). A job
+    // that lets nothing break away gets no Korvane, and exit code 4.
     ASSERT_NO_FATAL_FAILURE(StartFirmware());
     Mark();
+    jobLimits = 0;
+    EXPECT_EQ(RunSetup(L"/S /LAUNCH"), kNotStarted);
+    EXPECT_EQ(RunningKorvane(), 0u);
+    jobLimits = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
     ASSERT_EQ(RunSetup(L"/S /LAUNCH"), kSetupDone);
     ExpectInstalledIn(folder);
     EXPECT_FALSE(UserValueExists(kRunKey, L"Korvane")) << "an upgrade keeps 'no start at sign-in'";
-    ASSERT_TRUE(WaitForCommands(4)) << "/LAUNCH does not start Korvane";
+    ASSERT_TRUE(WaitForCommands(4)) << "/LAUNCH does not start Korvane, or it ended with setup's job";
     EXPECT_EQ(CommandsSinceMark(), e2e::StartupCommands(1));
+    EXPECT_TRUE(drive::Settle(drive::WaitForMainWindow(RunningKorvane(), kWindowTimeoutMs)));
 
     // A file of the user's own keeps the folder, and only that file.
     ASSERT_TRUE(drive::WriteTextFile(drive::JoinPath(folder, L"notes.txt"), "mine\r\n"));
