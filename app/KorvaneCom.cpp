@@ -2,7 +2,7 @@
 // and PowerShell wait for it, show its text before their next prompt and take
 // its exit status. A prompt prefers it to Korvane.exe when the user types
 // "korvane /status". It steers the running Korvane exactly as Korvane.exe
-// /status does and never starts Korvane itself.
+// does with the same option, and never starts Korvane itself.
 #include "CommandLine.h"
 
 int wmain()
