@@ -10,7 +10,7 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: Korvane.exe [/enable | /disable | /exit | /status]\r\n"
+    "usage: korvane [/enable | /disable | /exit | /status]\r\n"
     "  /enable, /disable, /exit  as the tray menu's entries, sent to the running Korvane\r\n"
     "  /status                   what the running Korvane has chosen and can do\r\n"
     "Exit status: 0 done, 1 Korvane not running, 2 bad usage, 3 no answer in time,\r\n"

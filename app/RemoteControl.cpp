@@ -6,8 +6,6 @@
 #include "MainState.h"
 #include "diag/DiagnosticLog.h"
 
-const UINT g_msgRemoteControl = ::RegisterWindowMessageW(L"Korvane.RemoteControl.1");
-
 LRESULT CKorvaneDlg::OnRemoteControl(WPARAM wParam, LPARAM)
 {
     // A second instance still starting has a dialog of the same caption; only

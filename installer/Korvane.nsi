@@ -1,22 +1,25 @@
 ; Korvane's setup program: a per-user install (no elevation) with a start at
 ; sign-in, an upgrade in place that ends a running Korvane the way its menu's
-; Exit does, and an uninstaller that undoes the install step by step.
+; Exit does, and an uninstaller that removes exactly what setup wrote.
 ;   makensis -DKORVANE_VERSION=<a.b.c.d> -DKORVANE_FILES=<folder> \
 ;            -DKORVANE_OUTFILE=<setup.exe> [-DKORVANE_TARGET=amd64-unicode] \
 ;            [-DKORVANE_EXIT_WAIT_MS=<ms>] installer/Korvane.nsi
-; KORVANE_FILES holds Korvane.exe, QELWmiAcpi.dll and LICENSE.txt. The shipped
-; setup program is x86-unicode with the 32-bit files; tests build the same
-; script for the architecture they run.
+; KORVANE_FILES holds Korvane.exe, QELWmiAcpi.dll, Korvane.com and
+; LICENSE.txt. The shipped setup program is x86-unicode with the 32-bit
+; files; tests build the same script for the architecture they run.
 ;
 ; Command line: /S silent, /D=<folder> (last), /NOAUTOSTART no start at
-; sign-in, /LAUNCH start Korvane at the end. Exit codes: 0 installed,
-; 1 cancelled, 2 the folder cannot be written, 3 a running Korvane did not end.
+; sign-in, /LAUNCH start Korvane at the end. Exit codes: 0 done, 1 cancelled,
+; 2 the folder cannot be used or its files cannot be replaced or removed,
+; 3 a running Korvane was not ended, 4 installed but Korvane not started
+; (setup runs in a job that keeps it from starting Korvane outside the job).
+; With 2 and 3 nothing is changed.
 
 !ifndef KORVANE_VERSION
   !error "KORVANE_VERSION is missing (scripts/dist reads it from res/version.h)"
 !endif
 !ifndef KORVANE_FILES
-  !error "KORVANE_FILES is missing: the folder of Korvane.exe, QELWmiAcpi.dll, LICENSE.txt"
+  !error "KORVANE_FILES is missing: the folder of Korvane.exe, QELWmiAcpi.dll, Korvane.com, LICENSE.txt"
 !endif
 !ifndef KORVANE_OUTFILE
   !error "KORVANE_OUTFILE is missing"
@@ -24,22 +27,22 @@
 !ifndef KORVANE_TARGET
   !define KORVANE_TARGET x86-unicode
 !endif
-; How long a running Korvane gets to restore the default clocks and end.
+; How long a running Korvane that was asked to end gets to restore the
+; default clocks and end.
 !ifndef KORVANE_EXIT_WAIT_MS
-  !define KORVANE_EXIT_WAIT_MS 15000
+  !define KORVANE_EXIT_WAIT_MS 60000
 !endif
 
 !define PUBLISHER "The Korvane developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; Korvane's own settings; an upgrade keeps them.
+!define SETTINGS_KEY "Software\Korvane"
 !define SHORTCUT "$SMPROGRAMS\Korvane.lnk"
-; Korvane's hidden main dialog and its menu command Exit.
-!define KORVANE_WINDOW_CLASS "#32770"
-!define KORVANE_WINDOW_CAPTION "NVIDIA Korvane"
-!define IDM_EXIT 303
 
 !define EXIT_CANNOT_WRITE 2
 !define EXIT_STILL_RUNNING 3
+!define EXIT_NOT_STARTED 4
 
 Target ${KORVANE_TARGET}
 Name "Korvane"
@@ -71,16 +74,20 @@ Var SignIn       ; 1: the Run value is written
 Var Launch       ; 1: /LAUNCH was given
 Var SignInBox
 Var CreatedTop   ; the outermost folder of $INSTDIR this run created, or ""
-Var KorvaneState ; after EndKorvane: none, ended or running
+Var KorvaneState ; after EndKorvane: none, ended, running, busy or locked
 Var Started      ; 1: this run started Korvane
+Var Failed       ; the files a step could not handle, or ""
+Var Placing      ; 1: the new files are being put in place
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${KORVANE_FILES}/LICENSE.txt"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryPageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 Page custom SignInPageShow SignInPageLeave
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Korvane.exe"
+!define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Korvane"
+!define MUI_FINISHPAGE_RUN_FUNCTION FinishPageRun
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 
@@ -89,92 +96,13 @@ Page custom SignInPageShow SignInPageLeave
 
 !insertmacro MUI_LANGUAGE "English"
 
-; Asks a running Korvane of this session (FindWindow sees only this desktop)
-; to end through its menu's Exit, which restores the default clocks and
-; clears the AP bit, and waits a bounded time for its process. Never kills:
-; a killed Korvane would leave the clocks as they are. The command is posted,
-; so a Korvane that does not answer cannot hold setup.
-; Sets $KorvaneState to none, ended or running.
-!macro END_KORVANE_FUNCTION un
-Function ${un}EndKorvane
-  Push $0
-  Push $1
-  Push $2
-  Push $3
-  Push $4
-  StrCpy $KorvaneState none
-  ; A Korvane that starts while another one ends is met on the next round.
-  ${For} $4 1 3
-    FindWindow $0 "${KORVANE_WINDOW_CLASS}" "${KORVANE_WINDOW_CAPTION}"
-    ${If} $0 = 0
-      ${Break}
-    ${EndIf}
-    DetailPrint "Asking the running Korvane to restore the default clocks and end..."
-    StrCpy $KorvaneState running
-    System::Call 'user32::GetWindowThreadProcessId(p r0, *i 0 r1)'
-    System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
-    ${If} $2 P= 0
-      ${Break}
-    ${EndIf}
-    System::Call 'user32::PostMessageW(p r0, i ${WM_COMMAND}, p ${IDM_EXIT}, p 0) i .r3'
-    ${If} $3 <> 0
-      System::Call 'kernel32::WaitForSingleObject(p r2, i ${KORVANE_EXIT_WAIT_MS}) i .r3'
-    ${Else}
-      StrCpy $3 -1
-    ${EndIf}
-    System::Call 'kernel32::CloseHandle(p r2)'
-    ${If} $3 <> 0
-      ${Break}
-    ${EndIf}
-    StrCpy $KorvaneState ended
-  ${Next}
-  ${If} $KorvaneState == ended
-    FindWindow $0 "${KORVANE_WINDOW_CLASS}" "${KORVANE_WINDOW_CAPTION}"
-    ${If} $0 <> 0
-      StrCpy $KorvaneState running
-    ${EndIf}
-  ${EndIf}
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
-  Pop $0
-FunctionEnd
-!macroend
-!insertmacro END_KORVANE_FUNCTION ""
-!insertmacro END_KORVANE_FUNCTION "un."
-
-!macro STILL_RUNNING_MESSAGE
-  MessageBox MB_OK|MB_ICONSTOP "Korvane is running and did not end when asked.$\r$\n$\r$\nNothing was changed. End Korvane from its menu (Exit), then run this program again." /SD IDOK
-!macroend
-
-; Sets $0 to the folder given with /D=, or "" when none was given. NSIS cuts
-; /D= off $CMDLINE, so the process's own command line is read.
-Function GivenFolder
-  System::Call 'kernel32::GetCommandLineW() t .r1'
-  StrCpy $0 ""
-  StrLen $2 $1
-  ${Do}
-    IntOp $2 $2 - 1
-    ${If} $2 < 0
-      ${Break}
-    ${EndIf}
-    StrCpy $3 $1 4 $2
-    ${If} $3 S== " /D="
-      IntOp $2 $2 + 4
-      StrCpy $0 $1 "" $2
-      ${Break}
-    ${EndIf}
-  ${Loop}
-FunctionEnd
-
-; Removes a trailing backslash from var (clobbers $9).
-!macro TRIM_BACKSLASH var
-  StrCpy $9 ${var} "" -1
-  ${If} $9 == "\"
-    StrCpy ${var} ${var} -1
-  ${EndIf}
-!macroend
+!addincludedir "${__FILEDIR__}"
+!include InstalledFiles.nsh
+!include InstallFolder.nsh
+!include RunningKorvane.nsh
+!include Launch.nsh
+!insertmacro RUNNING_KORVANE_FUNCTIONS ""
+!insertmacro RUNNING_KORVANE_FUNCTIONS "un."
 
 Function .onInit
   ; NSIS puts its default folder in place of a /D= folder it refuses (one
@@ -240,32 +168,30 @@ Function FinishPageShow
   ${EndIf}
 FunctionEnd
 
-; Sets $CreatedTop to the outermost folder on the way to $INSTDIR that does
-; not exist yet.
-Function FindMissingFolders
-  StrCpy $CreatedTop ""
-  StrCpy $0 $INSTDIR
-  ${Do}
-    ${If} ${FileExists} "$0\*.*"
-      ${Break}
-    ${EndIf}
-    StrCpy $CreatedTop $0
-    ${GetParent} $0 $1
-    ${If} $1 == ""
-    ${OrIf} $1 == $0
-      ${Break}
-    ${EndIf}
-    StrCpy $0 $1
-  ${Loop}
+Function FinishPageRun
+  Call LaunchKorvane
+  ${If} $0 = 0
+    !insertmacro NOT_STARTED_MESSAGE
+  ${EndIf}
 FunctionEnd
 
-; Undoes a run that failed before it replaced anything: the new files written
-; beside the old ones, then the folders this run created (only when empty).
+; A folder typed on the page (Browse appends \Korvane, typing does not) is
+; checked before setup goes on.
+Function DirectoryPageLeave
+  Call CheckFolder
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$0$\r$\n$\r$\nChoose another folder."
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Undoes a run that failed before it replaced anything (or put back what it
+; had replaced): the new files written beside the old ones, then the folders
+; this run created (only when empty).
 Function DropNewFiles
-  Delete "$INSTDIR\Korvane.exe.new"
-  Delete "$INSTDIR\QELWmiAcpi.dll.new"
-  Delete "$INSTDIR\LICENSE.txt.new"
-  Delete "$INSTDIR\uninstall.exe.new"
+  Push $0
+  Push $Failed
+  !insertmacro FOR_EACH_INSTALLED_FILE DROP_NEW
   ${If} $CreatedTop != ""
     StrCpy $0 $INSTDIR
     ${Do}
@@ -276,29 +202,32 @@ Function DropNewFiles
       ${GetParent} $0 $0
     ${LoopUntil} $0 == ""
   ${EndIf}
+  Pop $Failed
+  Pop $0
 FunctionEnd
-
-!macro REPLACE_FILE name
-  ${If} ${FileExists} "$INSTDIR\${name}"
-    Delete "$INSTDIR\${name}"
-  ${EndIf}
-  Rename "$INSTDIR\${name}.new" "$INSTDIR\${name}"
-!macroend
 
 Section "Korvane"
   SectionIn RO
+  Call CheckFolder
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$0$\r$\n$\r$\nNothing was installed. Choose another folder." /SD IDOK
+    SetErrorLevel ${EXIT_CANNOT_WRITE}
+    Abort
+  ${EndIf}
+
   ; The new files go beside the old ones first, under other names, so that a
   ; folder that cannot be written stops setup before anything has changed.
   Call FindMissingFolders
+  StrCpy $Failed ""
   ClearErrors
   CreateDirectory "$INSTDIR"
   SetOutPath "$INSTDIR"
   SetOverwrite try
-  File "/oname=Korvane.exe.new" "${KORVANE_FILES}/Korvane.exe"
-  File "/oname=QELWmiAcpi.dll.new" "${KORVANE_FILES}/QELWmiAcpi.dll"
-  File "/oname=LICENSE.txt.new" "${KORVANE_FILES}/LICENSE.txt"
+  !insertmacro FOR_EACH_INSTALLED_FILE RECOVER_OLD
+  !insertmacro FOR_EACH_SHIPPED_FILE WRITE_NEW
   WriteUninstaller "$INSTDIR\uninstall.exe.new"
   ${If} ${Errors}
+  ${OrIf} $Failed != ""
   ${OrIfNot} ${FileExists} "$INSTDIR\uninstall.exe.new"
     Call DropNewFiles
     MessageBox MB_OK|MB_ICONSTOP "Setup cannot write to the folder$\r$\n$INSTDIR$\r$\n$\r$\nNothing was installed. Choose a folder you can write to." /SD IDOK
@@ -307,23 +236,36 @@ Section "Korvane"
   ${EndIf}
 
   Call EndKorvane
-  ${If} $KorvaneState == running
+  ${If} $KorvaneState != none
+  ${AndIf} $KorvaneState != ended
     Call DropNewFiles
-    !insertmacro STILL_RUNNING_MESSAGE
-    SetErrorLevel ${EXIT_STILL_RUNNING}
+    !insertmacro KORVANE_STAYS
     Abort
   ${EndIf}
 
-  ClearErrors
-  !insertmacro REPLACE_FILE Korvane.exe
-  !insertmacro REPLACE_FILE QELWmiAcpi.dll
-  !insertmacro REPLACE_FILE LICENSE.txt
-  !insertmacro REPLACE_FILE uninstall.exe
-  ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "Setup cannot replace the files in$\r$\n$INSTDIR" /SD IDOK
+  ; Every old file aside, every new one in place, and only then the old
+  ; Korvane.exe goes: a Korvane that still runs it keeps it, and every old
+  ; file comes back.
+  StrCpy $Placing 0
+  !insertmacro FOR_EACH_INSTALLED_FILE MOVE_ASIDE
+  ${If} $Failed == ""
+    StrCpy $Placing 1
+    !insertmacro FOR_EACH_INSTALLED_FILE PUT_NEW
+  ${EndIf}
+  ${If} $Failed == ""
+    Delete "$INSTDIR\Korvane.exe.old"
+    ${If} ${FileExists} "$INSTDIR\Korvane.exe.old"
+      StrCpy $Failed "$INSTDIR\Korvane.exe"
+    ${EndIf}
+  ${EndIf}
+  ${If} $Failed != ""
+    !insertmacro FOR_EACH_INSTALLED_FILE PUT_BACK
+    Call DropNewFiles
+    MessageBox MB_OK|MB_ICONSTOP "Setup cannot replace$\r$\n$Failed$\r$\nIt is in use: a Korvane of yours may run in another session.$\r$\n$\r$\nNothing was changed. End Korvane there (Exit), then run this program again." /SD IDOK
     SetErrorLevel ${EXIT_CANNOT_WRITE}
     Abort
   ${EndIf}
+  !insertmacro FOR_EACH_INSTALLED_FILE DELETE_OLD
 
   CreateShortcut "${SHORTCUT}" "$INSTDIR\Korvane.exe"
   ${If} $SignIn = 1
@@ -347,30 +289,78 @@ Section "Korvane"
   ; The Korvane that was ended comes back, now the new one.
   ${If} $KorvaneState == ended
   ${OrIf} $Launch = 1
-    Exec '"$INSTDIR\Korvane.exe"'
-    StrCpy $Started 1
+    Call LaunchKorvane
+    ${If} $0 = 1
+      StrCpy $Started 1
+    ${Else}
+      !insertmacro NOT_STARTED_MESSAGE
+      SetErrorLevel ${EXIT_NOT_STARTED}
+    ${EndIf}
   ${EndIf}
 SectionEnd
 
+; Records in $Failed a registry key of the user's that is still there.
+!macro CHECK_KEY_GONE key
+  ClearErrors
+  EnumRegKey $0 HKCU "${key}" 0
+  ${IfNot} ${Errors}
+    StrCpy $Failed "$Failed$\r$\nHKEY_CURRENT_USER\${key}"
+  ${EndIf}
+!macroend
+
+; Removes a file outside the install folder; $Failed records one that stays.
+!macro REMOVE_OTHER_FILE path
+  Delete "${path}"
+  ${If} ${FileExists} "${path}"
+    StrCpy $Failed "$Failed$\r$\n${path}"
+  ${EndIf}
+!macroend
+
 Section "Uninstall"
   Call un.EndKorvane
-  ${If} $KorvaneState == running
-    !insertmacro STILL_RUNNING_MESSAGE
-    SetErrorLevel ${EXIT_STILL_RUNNING}
+  ${If} $KorvaneState != none
+  ${AndIf} $KorvaneState != ended
+    !insertmacro KORVANE_STAYS
     Abort
   ${EndIf}
 
+  ; Korvane.exe first: while a Korvane still runs it (one of this user's in
+  ; another session, whose window this program cannot see), it cannot be
+  ; removed, and everything stays as it is.
   Delete "$INSTDIR\Korvane.exe"
-  Delete "$INSTDIR\QELWmiAcpi.dll"
-  Delete "$INSTDIR\LICENSE.txt"
-  Delete "$INSTDIR\uninstall.exe"
-  Delete "${SHORTCUT}"
+  ${If} ${FileExists} "$INSTDIR\Korvane.exe"
+    MessageBox MB_OK|MB_ICONSTOP "Korvane.exe cannot be removed from$\r$\n$INSTDIR$\r$\nIt is in use: a Korvane of yours may run in another session.$\r$\n$\r$\nNothing was removed. End Korvane there (Exit), then uninstall again." /SD IDOK
+    SetErrorLevel ${EXIT_CANNOT_WRITE}
+    Abort
+  ${EndIf}
+  StrCpy $Failed ""
+  !insertmacro FOR_EACH_SHIPPED_FILE REMOVE_FILE
+  ; What starts Korvane, its settings and its diagnostic log.
+  !insertmacro REMOVE_OTHER_FILE "${SHORTCUT}"
   DeleteRegValue HKCU "${RUN_KEY}" "Korvane"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  ; The diagnostic log Korvane keeps for problem reports.
-  Delete "$LOCALAPPDATA\Korvane\Korvane.log"
-  Delete "$LOCALAPPDATA\Korvane\Korvane.1.log"
+  ClearErrors
+  ReadRegStr $0 HKCU "${RUN_KEY}" "Korvane"
+  ${IfNot} ${Errors}
+    StrCpy $Failed "$Failed$\r$\nHKEY_CURRENT_USER\${RUN_KEY}\Korvane"
+  ${EndIf}
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  !insertmacro CHECK_KEY_GONE "${SETTINGS_KEY}"
+  !insertmacro REMOVE_OTHER_FILE "$LOCALAPPDATA\Korvane\Korvane.log"
+  !insertmacro REMOVE_OTHER_FILE "$LOCALAPPDATA\Korvane\Korvane.1.log"
   RMDir "$LOCALAPPDATA\Korvane"
+  ; The uninstaller and its entry stay while anything else does, so that the
+  ; uninstall can be run again.
+  ${If} $Failed == ""
+    !insertmacro REMOVE_FILE uninstall.exe
+  ${EndIf}
+  ${If} $Failed == ""
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    !insertmacro CHECK_KEY_GONE "${UNINSTALL_KEY}"
+  ${EndIf}
   ; Files of the user's own keep the folder.
   RMDir "$INSTDIR"
+  ${If} $Failed != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Korvane was removed, but these could not be:$Failed$\r$\n$\r$\nClose what uses them, then uninstall Korvane again from the installed apps." /SD IDOK
+    SetErrorLevel ${EXIT_CANNOT_WRITE}
+  ${EndIf}
 SectionEnd

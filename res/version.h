@@ -13,5 +13,8 @@
 
 #define KORVANE_PRODUCT_NAME "Korvane"
 #define KORVANE_FILE_NAME "Korvane.exe"
+// The console companion for prompts.
+#define KORVANE_COMPANION_FILE_NAME "Korvane.com"
+#define KORVANE_COMPANION_DESCRIPTION "Korvane command line"
 #define KORVANE_LEGAL_NOTICE "Copyright (C) 2012 QEL"
 #define KORVANE_LEGAL_NOTICE_SHORT "(C) 2012 QEL"

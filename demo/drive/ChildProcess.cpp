@@ -79,10 +79,11 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
     m_process.Reset(pi.hProcess);
     pipeio::UniqueHandle thread(pi.hThread);
     m_pid = pi.dwProcessId;
-    m_job = pipeio::KillOnCloseJob();
+    m_job = pipeio::KillOnCloseJob(m_jobLimits);
     if (m_job && !AssignProcessToJobObject(m_job.Get(), m_process.Get()))
         m_job.Reset();
-    ResumeThread(thread.Get());
+    if (!(m_extraFlags & CREATE_SUSPENDED))
+        ResumeThread(thread.Get());
     return true;
 }
 

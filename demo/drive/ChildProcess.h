@@ -31,8 +31,12 @@ public:
                const Environment& environment, const std::wstring& outputFile = std::wstring());
 
     // Creation flags added to the next Start (DEBUG_ONLY_THIS_PROCESS for the
-    // benchmark's start-up phases).
+    // benchmark's start-up phases; CREATE_SUSPENDED loads the program and
+    // leaves it at its first instruction).
     void SetExtraCreationFlags(DWORD flags) { m_extraFlags = flags; }
+    // Limits of the child's job besides ending it with this object
+    // (JOB_OBJECT_LIMIT_BREAKAWAY_OK lets it start processes outside).
+    void SetJobLimits(DWORD limits) { m_jobLimits = limits; }
 
     bool IsRunning() const;
     // True when the child ended within timeoutMs; *exitCode gets its status.
@@ -48,6 +52,7 @@ private:
     pipeio::UniqueHandle m_process;
     DWORD m_pid = 0;
     DWORD m_extraFlags = 0;
+    DWORD m_jobLimits = 0;
 };
 
 } // namespace drive

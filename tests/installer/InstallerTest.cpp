@@ -55,6 +55,7 @@ void Installer::SetUp()
     // The cases share the prefix: each starts from a user with nothing of
     // Korvane installed, whatever a case before it left.
     RegDeleteKeyW(HKEY_CURRENT_USER, kUninstallKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Korvane");
     DeleteFileW(Shortcut().c_str());
     ASSERT_TRUE(drive::RemoveFolder(DefaultFolder()));
@@ -72,8 +73,8 @@ void Installer::SetUp()
 
 void Installer::TearDown()
 {
-    // A Korvane that setup started ends as a user ends it; the jobs of the
-    // runs end whatever is left.
+    // A Korvane that setup started runs outside setup's job and ends as a
+    // user ends it; whatever still runs ends with the tests' Wine prefix.
     for (int i = 0; i < 3; ++i) {
         const DWORD pid = RunningKorvane();
         if (pid == 0 || pid == korvane.ProcessId())
@@ -83,7 +84,6 @@ void Installer::TearDown()
         if (process)
             WaitForSingleObject(process.Get(), kExitTimeoutMs);
     }
-    m_runs.clear();
     KorvaneTest::TearDown();
     if (!m_fakeDriver.empty())
         DeleteFileW(m_fakeDriver.c_str());
@@ -93,8 +93,8 @@ void Installer::TearDown()
 
 long Installer::Run(const std::wstring& exe, const std::wstring& arguments)
 {
-    m_runs.push_back(std::make_unique<drive::ChildProcess>());
-    drive::ChildProcess& run = *m_runs.back();
+    drive::ChildProcess run;
+    run.SetJobLimits(jobLimits);
     const drive::Environment environment = notebook ? notebook->KorvaneEnvironment() : drive::Environment();
     if (!run.Start(exe, arguments, base, environment))
         return kNoStart;
@@ -145,7 +145,7 @@ DWORD Installer::RunningKorvane()
 
 std::vector<std::wstring> Installer::InstalledFiles()
 {
-    return {L"Korvane.exe", L"LICENSE.txt", L"QELWmiAcpi.dll", L"uninstall.exe"};
+    return {L"Korvane.com", L"Korvane.exe", L"LICENSE.txt", L"QELWmiAcpi.dll", L"uninstall.exe"};
 }
 
 std::wstring Installer::LogFolder()
@@ -167,9 +167,9 @@ void Installer::ExpectInstalledIn(const std::wstring& folder) const
 {
     EXPECT_EQ(FolderEntries(folder), InstalledFiles()) << "the files, and nothing half-written beside them";
     const std::wstring bin = drive::ProgramFolder();
-    EXPECT_TRUE(SameContents(drive::JoinPath(folder, L"Korvane.exe"), drive::JoinPath(bin, L"Korvane.exe")));
-    EXPECT_TRUE(
-        SameContents(drive::JoinPath(folder, L"QELWmiAcpi.dll"), drive::JoinPath(bin, L"QELWmiAcpi.dll")));
+    for (const wchar_t* name : {L"Korvane.exe", L"QELWmiAcpi.dll", L"Korvane.com"})
+        EXPECT_TRUE(SameContents(drive::JoinPath(folder, name), drive::JoinPath(bin, name)))
+            << drive::Narrow(name);
     std::string license;
     EXPECT_TRUE(drive::ReadTextFile(drive::JoinPath(folder, L"LICENSE.txt"), &license));
     EXPECT_EQ(license.rfind("MIT License\r\n", 0), 0u) << "the license, with Windows line ends";
@@ -225,7 +225,30 @@ void Installer::ExpectNothingRegistered() const
     EXPECT_FALSE(PathExists(Shortcut())) << "the Start-menu shortcut";
     EXPECT_FALSE(UserValueExists(kRunKey, L"Korvane")) << "the sign-in start";
     EXPECT_FALSE(UserKeyExists(kUninstallKey)) << "the installed-programs entry";
+    EXPECT_FALSE(UserKeyExists(kSettingsKey)) << "Korvane's settings";
     EXPECT_FALSE(PathExists(LogFolder())) << "the diagnostic log";
+}
+
+void Installer::MarkInstall(const std::wstring& folder)
+{
+    ASSERT_TRUE(drive::WriteTextFile(drive::JoinPath(folder, L"LICENSE.txt"), "edited\r\n"));
+    ASSERT_TRUE(WriteUserString(kUninstallKey, L"DisplayVersion", L"1.0"));
+    ASSERT_TRUE(drive::ReadTextFile(drive::JoinPath(folder, L"uninstall.exe"), &m_markedUninstaller));
+}
+
+void Installer::ExpectMarkedInstall(const std::wstring& folder) const
+{
+    EXPECT_EQ(FolderEntries(folder), InstalledFiles()) << "the files, and nothing half-written beside them";
+    std::string text;
+    EXPECT_TRUE(drive::ReadTextFile(drive::JoinPath(folder, L"LICENSE.txt"), &text));
+    EXPECT_EQ(text, "edited\r\n");
+    EXPECT_TRUE(drive::ReadTextFile(drive::JoinPath(folder, L"uninstall.exe"), &text));
+    EXPECT_TRUE(text == m_markedUninstaller) << "uninstall.exe was replaced";
+    std::wstring version;
+    EXPECT_TRUE(ReadUserString(kUninstallKey, L"DisplayVersion", &version));
+    EXPECT_EQ(version, L"1.0");
+    EXPECT_TRUE(PathExists(Shortcut())) << "the Start-menu shortcut";
+    EXPECT_TRUE(UserValueExists(kRunKey, L"Korvane")) << "the sign-in start";
 }
 
 } // namespace installer

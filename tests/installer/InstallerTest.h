@@ -17,6 +17,7 @@ namespace installer {
 constexpr long kSetupDone = 0;
 constexpr long kCannotWrite = 2;
 constexpr long kStillRunning = 3;
+constexpr long kNotStarted = 4;
 // No end within the tests' bound, or no start at all.
 constexpr long kNoEnd = -1;
 constexpr long kNoStart = -2;
@@ -28,7 +29,8 @@ protected:
     void TearDown() override;
 
     // Runs the setup program with these arguments and the notebook's
-    // environment (a Korvane it starts inherits it); returns its exit code.
+    // environment (a Korvane it starts inherits it) in a job that ends with
+    // the run, as a deployment agent's does; returns its exit code.
     long RunSetup(const std::wstring& arguments);
     // Runs a copy of folder's uninstaller silently, as the uninstaller runs
     // itself (from elsewhere, with _?=folder), so that its end is the end of
@@ -48,8 +50,15 @@ protected:
     void ExpectInstalledIn(const std::wstring& folder) const;
     // Nothing of Korvane left but `left` in folder.
     void ExpectNothingInstalled(const std::wstring& folder, const std::vector<std::wstring>& left = {}) const;
-    // No shortcut, no sign-in start, no installed-programs entry.
+    // No shortcut, no sign-in start, no installed-programs entry, no settings.
     void ExpectNothingRegistered() const;
+
+    // Changes folder's install where a setup that went on would put it back:
+    // the license text and the version in the installed-programs entry.
+    void MarkInstall(const std::wstring& folder);
+    // The install is as MarkInstall left it, with nothing beside its files,
+    // the same uninstaller, the shortcut and the sign-in start.
+    void ExpectMarkedInstall(const std::wstring& folder) const;
 
     static std::vector<std::wstring> InstalledFiles();
     // %LOCALAPPDATA%\Korvane, where an installed Korvane keeps its log.
@@ -61,14 +70,15 @@ protected:
 
     // A folder of this test's own in the prefix's temporary folder.
     std::wstring base;
+    // Limits of the job setup and the uninstaller run in, besides ending with
+    // the run: by default a program may break away from it.
+    DWORD jobLimits = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
 
 private:
     long Run(const std::wstring& exe, const std::wstring& arguments);
 
     std::wstring m_fakeDriver;
-    // A Korvane that setup starts runs in setup's job: every run is kept
-    // until the test ends.
-    std::vector<std::unique_ptr<drive::ChildProcess>> m_runs;
+    std::string m_markedUninstaller;
 };
 
 } // namespace installer

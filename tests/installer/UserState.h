@@ -14,6 +14,8 @@ namespace installer {
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Korvane's own settings.
+constexpr wchar_t kSettingsKey[] = L"Software\\Korvane";
 
 // A REG_SZ value under HKEY_CURRENT_USER; false when it is missing or of
 // another type.

@@ -6,9 +6,13 @@ imports only system DLLs and QELWmiAcpi.dll - no MinGW runtime DLL - and
 whose version record and manifest are the ones its resource script declares
 (res/Korvane.rc with the values of res/version.h, res/Korvane.manifest).
 QELWmiAcpi.dll must be a 32-bit DLL that imports only system DLLs.
+Korvane.com, the console companion, must be a 32-bit console (subsystem 3)
+program that imports only system DLLs, with the version record its resource
+script (res/KorvaneCom.rc) declares.
 
   check_pe.py --exe Korvane.exe --dll QELWmiAcpi.dll --rc res/Korvane.rc
               --version-header res/version.h --manifest res/Korvane.manifest
+              [--com Korvane.com --com-rc res/KorvaneCom.rc]
 
 Prints what it checked; exit status 0 when everything holds, 1 otherwise.
 """
@@ -19,6 +23,7 @@ import sys
 
 MACHINE_I386 = 0x14C
 SUBSYSTEM_WINDOWS_GUI = 2
+SUBSYSTEM_WINDOWS_CUI = 3
 FILE_DLL = 0x2000
 RT_VERSION = 16
 RT_MANIFEST = 24
@@ -267,7 +272,54 @@ def check_imports(name, pe, allowed_extra, problems, report):
     report.append("%s imports: %s" % (name, ", ".join(pe.imports()) or "nothing"))
 
 
-def check(exe_path, dll_path, rc_path, header_path, manifest_path):
+def check_version(name, resources, rc_path, header_path, problems, report):
+    """The one version record of a file against its resource script."""
+    versions = [data for key, data in resources.items() if key[0] == RT_VERSION]
+    if len(versions) != 1:
+        problems.append("%s holds %d version records, not one" % (name, len(versions)))
+        return
+    built = version_record(versions[0])
+    declared = declared_version(rc_path, read_defines(header_path))
+    for field in ("file", "product", "translations"):
+        if built[field] != declared[field]:
+            problems.append("%s version record: %s is %r, the resources declare %r"
+                            % (name, field, built[field], declared[field]))
+    for key, value in declared["strings"].items():
+        if built["strings"].get(key) != value:
+            problems.append("%s version record: %s/%s is %r, the resources declare %r"
+                            % (name, key[0], key[1], built["strings"].get(key), value))
+    extra = set(built["strings"]) - set(declared["strings"])
+    if extra:
+        problems.append("%s version record has strings the resources do not declare: %s"
+                        % (name, sorted(extra)))
+    report.append("%s version record: %s" % (name, ", ".join(
+        "%s=%s" % (key[1], value) for key, value in sorted(built["strings"].items()))))
+
+
+def check_program(name, pe, subsystem, subsystem_name, problems, report):
+    """A 32-bit program (not a DLL) of the given subsystem."""
+    if pe.machine != MACHINE_I386:
+        problems.append("%s is for machine 0x%x, not 32-bit x86 (0x14c)" % (name, pe.machine))
+    if pe.subsystem != subsystem:
+        problems.append("%s has subsystem %d, not %s (%d)" % (name, pe.subsystem, subsystem_name, subsystem))
+    if pe.characteristics & FILE_DLL:
+        problems.append("%s is marked as a DLL" % name)
+    report.append("%s: machine 0x%x, subsystem %d" % (name, pe.machine, pe.subsystem))
+
+
+def check_companion(com_path, rc_path, header_path, problems, report):
+    """Korvane.com: a 32-bit console program of system DLLs with its version record."""
+    try:
+        with open(com_path, "rb") as f:
+            com = PeFile(f.read())
+        check_program("Korvane.com", com, SUBSYSTEM_WINDOWS_CUI, "the console", problems, report)
+        check_imports("Korvane.com", com, set(), problems, report)
+        check_version("Korvane.com", com.resources(), rc_path, header_path, problems, report)
+    except (OSError, PeError, struct.error, ValueError, UnicodeDecodeError) as error:
+        problems.append("cannot read Korvane.com: %s" % error)
+
+
+def check(exe_path, dll_path, rc_path, header_path, manifest_path, com_path=None, com_rc_path=None):
     """Returns (problems, report lines)."""
     problems = []
     report = []
@@ -279,13 +331,7 @@ def check(exe_path, dll_path, rc_path, header_path, manifest_path):
     except (OSError, PeError, struct.error, ValueError) as error:
         return ["cannot read the PE files: %s" % error], report
 
-    if exe.machine != MACHINE_I386:
-        problems.append("Korvane.exe is for machine 0x%x, not 32-bit x86 (0x14c)" % exe.machine)
-    if exe.subsystem != SUBSYSTEM_WINDOWS_GUI:
-        problems.append("Korvane.exe has subsystem %d, not the Windows GUI (2)" % exe.subsystem)
-    if exe.characteristics & FILE_DLL:
-        problems.append("Korvane.exe is marked as a DLL")
-    report.append("Korvane.exe: machine 0x%x, subsystem %d" % (exe.machine, exe.subsystem))
+    check_program("Korvane.exe", exe, SUBSYSTEM_WINDOWS_GUI, "the Windows GUI", problems, report)
     if dll.machine != MACHINE_I386:
         problems.append("QELWmiAcpi.dll is for machine 0x%x, not 32-bit x86 (0x14c)" % dll.machine)
     if not dll.characteristics & FILE_DLL:
@@ -299,27 +345,8 @@ def check(exe_path, dll_path, rc_path, header_path, manifest_path):
 
     try:
         resources = exe.resources()
-        versions = [data for key, data in resources.items() if key[0] == RT_VERSION]
         manifests = {key: data for key, data in resources.items() if key[0] == RT_MANIFEST}
-        if len(versions) != 1:
-            problems.append("Korvane.exe holds %d version records, not one" % len(versions))
-        else:
-            built = version_record(versions[0])
-            declared = declared_version(rc_path, read_defines(header_path))
-            for field in ("file", "product", "translations"):
-                if built[field] != declared[field]:
-                    problems.append("version record: %s is %r, the resources declare %r"
-                                    % (field, built[field], declared[field]))
-            for key, value in declared["strings"].items():
-                if built["strings"].get(key) != value:
-                    problems.append("version record: %s/%s is %r, the resources declare %r"
-                                    % (key[0], key[1], built["strings"].get(key), value))
-            extra = set(built["strings"]) - set(declared["strings"])
-            if extra:
-                problems.append("version record has strings the resources do not declare: %s"
-                                % sorted(extra))
-            report.append("version record: %s" % ", ".join(
-                "%s=%s" % (key[1], value) for key, value in sorted(built["strings"].items())))
+        check_version("Korvane.exe", resources, rc_path, header_path, problems, report)
         with open(manifest_path, "rb") as f:
             expected_manifest = f.read()
         if [key[1] for key in manifests] != [1]:
@@ -331,6 +358,8 @@ def check(exe_path, dll_path, rc_path, header_path, manifest_path):
             report.append("manifest: identical to %s" % manifest_path)
     except (OSError, PeError, struct.error, ValueError, UnicodeDecodeError) as error:
         problems.append("cannot read the resources: %s" % error)
+    if com_path:
+        check_companion(com_path, com_rc_path, header_path, problems, report)
     return problems, report
 
 
@@ -341,8 +370,13 @@ def main(argv=None):
     parser.add_argument("--rc", required=True)
     parser.add_argument("--version-header", required=True)
     parser.add_argument("--manifest", required=True)
+    parser.add_argument("--com")
+    parser.add_argument("--com-rc")
     args = parser.parse_args(argv)
-    problems, report = check(args.exe, args.dll, args.rc, args.version_header, args.manifest)
+    if bool(args.com) != bool(args.com_rc):
+        parser.error("--com and --com-rc go together")
+    problems, report = check(args.exe, args.dll, args.rc, args.version_header, args.manifest,
+                             args.com, args.com_rc)
     for line in report:
         print("checked: " + line)
     for problem in problems:

@@ -2,7 +2,7 @@
 """The PE check itself: it passes the built files and fails each kind of
 fault, made by altering copies of the built files and of the declarations.
 
-  test_check_pe.py EXE DLL RC VERSION_HEADER MANIFEST
+  test_check_pe.py EXE DLL RC VERSION_HEADER MANIFEST COM COM_RC
 """
 import os
 import shutil
@@ -35,7 +35,7 @@ class CheckPeTest(unittest.TestCase):
 
     def run_check(self):
         f = self.files
-        return check_pe.check(f["exe"], f["dll"], f["rc"], f["header"], f["manifest"])[0]
+        return check_pe.check(f["exe"], f["dll"], f["rc"], f["header"], f["manifest"], f["com"], f["com_rc"])[0]
 
     def patch(self, name, change):
         with open(self.files[name], "rb") as f:
@@ -117,13 +117,36 @@ class CheckPeTest(unittest.TestCase):
         self.patch("exe", lambda d: struct.pack_into("<II", d, pe_header(d) + 24 + 96 + 16, 0, 0))
         self.assertFails("version records")
 
+    def test_companion_faults_fail(self):
+        def subsystem(value):
+            return lambda d: struct.pack_into("<H", d, pe_header(d) + 24 + 68, value)
+        cases = [
+            ("GUI companion", lambda: self.patch("com", subsystem(2)), "not the console"),
+            ("64-bit companion",
+             lambda: self.patch("com", lambda d: struct.pack_into("<H", d, pe_header(d) + 4, 0x8664)),
+             "Korvane.com is for machine"),
+            ("companion needing an unknown DLL", lambda: self.rename_import("com", b"SHELL32.dll", b"FOOBAR3.dll"),
+             "Korvane.com imports FOOBAR3.dll"),
+            ("companion under another name",
+             lambda: self.replace_text("header", '"Korvane.com"', '"Korvane.cmd"'),
+             "Korvane.com version record: 040904e4/OriginalFilename"),
+            ("truncated companion", lambda: self.patch("com", lambda d: d.__delitem__(slice(200, None))),
+             "Korvane.com"),
+        ]
+        for name, fault, words in cases:
+            with self.subTest(name):
+                self.tearDown()
+                self.setUp()
+                fault()
+                self.assertFails(words)
+
     def test_truncated_program_fails_cleanly(self):
         self.patch("exe", lambda d: d.__delitem__(slice(200, None)))
         self.assertTrue(self.run_check())
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 6:
+    if len(sys.argv) < 8:
         sys.exit(__doc__)
-    FILES.update(zip(("exe", "dll", "rc", "header", "manifest"), sys.argv[1:6]))
-    unittest.main(argv=sys.argv[:1] + sys.argv[6:])
+    FILES.update(zip(("exe", "dll", "rc", "header", "manifest", "com", "com_rc"), sys.argv[1:8]))
+    unittest.main(argv=sys.argv[:1] + sys.argv[8:])

@@ -2,13 +2,13 @@
 
 namespace pipeio {
 
-UniqueHandle KillOnCloseJob()
+UniqueHandle KillOnCloseJob(DWORD extraLimits)
 {
     UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
     if (!job)
         return job;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | extraLimits;
     if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
         job.Reset();
     return job;

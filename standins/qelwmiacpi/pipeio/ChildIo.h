@@ -8,8 +8,9 @@
 
 namespace pipeio {
 
-// A job whose processes end when its last handle closes; empty on failure.
-UniqueHandle KillOnCloseJob();
+// A job whose processes end when its last handle closes, with extraLimits
+// (JOB_OBJECT_LIMIT_...) besides; empty on failure.
+UniqueHandle KillOnCloseJob(DWORD extraLimits = 0);
 
 // An inheritable handle writing to file (created anew), or to NUL when file
 // is empty.
