@@ -4,15 +4,18 @@
 
 #include <cwchar>
 
+#include "ClockPolicy.h"
 #include "KorvaneDlg.h"
 #include "RemoteControl.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: korvane [/enable | /disable | /exit | /status]\r\n"
+    "usage: korvane [/enable | /disable | /exit | /status | /ac-only on|off | /notices on|off]\r\n"
     "  /enable, /disable, /exit  as the tray menu's entries, sent to the running Korvane\r\n"
     "  /status                   what the running Korvane has chosen and can do\r\n"
+    "  /ac-only on|off           overclock only on AC power, as the menu's option\r\n"
+    "  /notices on|off           notices when the clocks change by themselves, as the menu's option\r\n"
     "Exit status: 0 done, 1 Korvane not running, 2 bad usage, 3 no answer in time,\r\n"
     "  4 /exit refused: Korvane's session is locked, disconnected or logged off.\r\n";
 
@@ -138,16 +141,49 @@ private:
     HandleOwner m_process;
 };
 
-const char* OptionName(CommandRequest request)
+// Each request that is sent: its name and what the running Korvane is asked.
+struct Sent
 {
-    switch (request) {
-    case CommandRequest::Enable:
-        return "/enable";
-    case CommandRequest::Disable:
-        return "/disable";
-    default:
-        return "/exit";
-    }
+    CommandRequest request;
+    const char* name;
+    WPARAM message;
+};
+
+const Sent kSent[] = {
+    {CommandRequest::Enable, "/enable", IDM_ENABLE},
+    {CommandRequest::Disable, "/disable", IDM_DISABLE},
+    {CommandRequest::Exit, "/exit", IDM_EXIT},
+    {CommandRequest::AcOnlyOn, "/ac-only on", kRemoteAcOnlyOn},
+    {CommandRequest::AcOnlyOff, "/ac-only off", kRemoteAcOnlyOff},
+    {CommandRequest::NoticesOn, "/notices on", kRemoteNoticesOn},
+    {CommandRequest::NoticesOff, "/notices off", kRemoteNoticesOff},
+};
+
+// Whether an option's value (none, or the argument after it) is expected.
+bool SameValue(const wchar_t* value, const wchar_t* expected)
+{
+    if (!value || !expected)
+        return value == expected;
+    return ::_wcsicmp(value, expected) == 0;
+}
+
+// Only the requests of kSent reach here; Exit stands for anything else.
+const Sent& SentFor(CommandRequest request)
+{
+    for (const Sent& sent : kSent)
+        if (sent.request == request)
+            return sent;
+    return kSent[2];
+}
+
+// Why the clocks in force differ from the choice, from the answer's bits.
+HoldReason Difference(LRESULT status)
+{
+    const ClockState state{(status & kStatusOverclockChosen) != 0, (status & kStatusAvailable) != 0,
+                           (status & kStatusSessionActive) != 0, (status & kStatusAcOnly) != 0,
+                           (status & kStatusOnBattery) == 0};
+    return ClocksDifferBecause(
+        (status & kStatusOverclocked) ? ClocksInForce::Overclocked : ClocksInForce::Default, state);
 }
 
 std::string StatusText(LRESULT status)
@@ -160,6 +196,14 @@ std::string StatusText(LRESULT status)
             : (status & kStatusAmd)  ? "GPU backend: AMD\r\n"
                                      : "GPU backend: none\r\n";
     text += (status & kStatusSessionActive) ? "session: active\r\n" : "session: not active\r\n";
+    text += (status & kStatusAcOnly) ? "only on AC power: on\r\n" : "only on AC power: off\r\n";
+    text += (status & kStatusNoticesOff) ? "notices: off\r\n" : "notices: on\r\n";
+    const HoldReason difference = Difference(status);
+    if (difference != HoldReason::None) {
+        text += (status & kStatusOverclocked) ? "clocks now: overclocked, " : "clocks now: default, ";
+        text += HoldReasonText(difference);
+        text += "\r\n";
+    }
     return text;
 }
 
@@ -194,7 +238,7 @@ CommandRequest ParseCommandRequest(int argc, const wchar_t* const* argv)
 {
     if (argc <= 1)
         return CommandRequest::None;
-    if (argc != 2 || !argv[1])
+    if (argc > 3 || !argv[1] || (argc == 3 && !argv[2]))
         return CommandRequest::BadUsage;
     const wchar_t* option = argv[1];
     if (option[0] == L'/')
@@ -203,16 +247,20 @@ CommandRequest ParseCommandRequest(int argc, const wchar_t* const* argv)
         option += 2;
     else
         return CommandRequest::BadUsage;
+    // The options without and with a value ("on" or "off").
     static const struct
     {
         const wchar_t* name;
+        const wchar_t* value;
         CommandRequest request;
-    } kOptions[] = {{L"enable", CommandRequest::Enable},
-                    {L"disable", CommandRequest::Disable},
-                    {L"exit", CommandRequest::Exit},
-                    {L"status", CommandRequest::Status}};
+    } kOptions[] = {
+        {L"enable", nullptr, CommandRequest::Enable},   {L"disable", nullptr, CommandRequest::Disable},
+        {L"exit", nullptr, CommandRequest::Exit},       {L"status", nullptr, CommandRequest::Status},
+        {L"ac-only", L"on", CommandRequest::AcOnlyOn},  {L"ac-only", L"off", CommandRequest::AcOnlyOff},
+        {L"notices", L"on", CommandRequest::NoticesOn}, {L"notices", L"off", CommandRequest::NoticesOff}};
+    const wchar_t* value = argc == 3 ? argv[2] : nullptr;
     for (const auto& known : kOptions)
-        if (::_wcsicmp(option, known.name) == 0)
+        if (::_wcsicmp(option, known.name) == 0 && SameValue(value, known.value))
             return known.request;
     return CommandRequest::BadUsage;
 }
@@ -242,11 +290,9 @@ int RunCommandRequest(CommandRequest request, RemoteKorvane& korvane, std::strin
         *output = kExitRefused;
         return kCommandExitSessionInactive;
     }
-    const WPARAM command = request == CommandRequest::Enable    ? IDM_ENABLE
-                           : request == CommandRequest::Disable ? IDM_DISABLE
-                                                                : IDM_EXIT;
+    const Sent& sent = SentFor(request);
     LRESULT answer = 0;
-    if (!korvane.Send(command, &answer) || !IsRemoteAnswer(answer)) {
+    if (!korvane.Send(sent.message, &answer) || !IsRemoteAnswer(answer)) {
         *output = "Korvane did not answer in time.\r\n";
         return kCommandExitNoAnswer;
     }
@@ -256,7 +302,7 @@ int RunCommandRequest(CommandRequest request, RemoteKorvane& korvane, std::strin
         return kCommandExitSessionInactive;
     }
     if (answer & kCommandGrayed) {
-        *output = std::string(OptionName(request)) +
+        *output = std::string(sent.name) +
                   ": nothing done, the feature is not available (the menu grays this entry).\r\n";
         return kCommandExitDone;
     }
@@ -264,7 +310,7 @@ int RunCommandRequest(CommandRequest request, RemoteKorvane& korvane, std::strin
         *output = "Korvane did not end in time.\r\n";
         return kCommandExitNoAnswer;
     }
-    *output = std::string(OptionName(request)) + ": done.\r\n";
+    *output = std::string(sent.name) + ": done.\r\n";
     return kCommandExitDone;
 }
 

@@ -1,12 +1,23 @@
-// Korvane.exe /enable | /disable | /exit | /status: steers the Korvane that
-// runs in this session and ends. Such a process never starts the program
-// itself: it takes no mutex, adds no icon and calls no firmware or driver.
+// Korvane.exe /enable | /disable | /exit | /status | /ac-only on|off |
+// /notices on|off: steers the Korvane that runs in this session and ends. Such a process never starts the
+// program itself: it takes no mutex, adds no icon and calls no firmware or driver.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
-enum class CommandRequest { None, Enable, Disable, Exit, Status, BadUsage };
+enum class CommandRequest {
+    None,
+    Enable,
+    Disable,
+    Exit,
+    Status,
+    AcOnlyOn,
+    AcOnlyOff,
+    NoticesOn,
+    NoticesOff,
+    BadUsage,
+};
 
 // Exit statuses of a process started with an argument.
 constexpr int kCommandExitDone = 0;
@@ -18,8 +29,9 @@ constexpr int kCommandExitNoAnswer = 3;
 constexpr int kCommandExitSessionInactive = 4;
 
 // The request of a command line (argv[0] is the program): None without
-// arguments, BadUsage unless exactly one known option follows (case does not
-// matter; "/" or "--" before it).
+// arguments, BadUsage unless exactly one known option follows, the two
+// options with their "on" or "off" (case does not matter; "/" or "--"
+// before the option).
 CommandRequest ParseCommandRequest(int argc, const wchar_t* const* argv);
 
 // The running Korvane as the command line reaches it; tests put a fake in

@@ -25,11 +25,14 @@ LRESULT CKorvaneDlg::OnQelEvent(WPARAM wParam, LPARAM)
     case 0x60:
         WaitMilliseconds(3000);
         if (QuerySystemFlag(0, 2)) {
-            if (m_bOCEnabled)
-                ApplyOverclock();
             m_bOCAvailable = true;
+            const ClockDecision decision = DecideClocks(CurrentClockState());
+            if (decision.overclock)
+                SwitchClocks(true, ClockCause::FirmwareOffers);
+            else
+                diag::Log("feature available, overclock not applied: %s", HoldReasonText(decision.reason));
         } else {
-            RestoreDefaultClocks();
+            SwitchClocks(false, ClockCause::FirmwareWithdrew);
             m_bOCAvailable = false;
         }
         break;
@@ -37,16 +40,19 @@ LRESULT CKorvaneDlg::OnQelEvent(WPARAM wParam, LPARAM)
     case 0x79:
         WaitMilliseconds(3000);
         if (DefaultClocksForced()) {
-            RestoreDefaultClocks();
+            SwitchClocks(false, ClockCause::FirmwareWithdrew);
             m_bOCAvailable = false;
         }
         break;
     case 0x39:
+        // The firmware's word for battery power.
         m_bOnAC = false;
+        OnPowerSourceReported(false);
         break;
     default:
         break;
     }
+    UpdateTrayTip();
     return 1;
 }
 
@@ -55,8 +61,11 @@ LRESULT CKorvaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
     diag::Log("power broadcast 0x%X (%s)", static_cast<unsigned>(wParam), PowerBroadcastName(wParam));
     if (wParam == PBT_APMRESUMESUSPEND) {
         WaitMilliseconds(2000);
-        RestoreDefaultClocks();
+        SwitchClocks(false, ClockCause::Resume);
         m_bOCAvailable = false;
+        // The plug may have changed while the notebook slept.
+        ReadPowerSource("after resume");
+        UpdateTrayTip();
     }
     if (lParam == 0)
         return 0;
@@ -69,10 +78,10 @@ LRESULT CKorvaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
         setting->DataLength == sizeof(DWORD)) {
         DWORD source;
         ::memcpy(&source, setting->Data, sizeof source);
-        if (source == 0)
-            m_bOnAC = true;
-        else if (source == 1)
-            m_bOnAC = false;
+        if (source == 0 || source == 1) {
+            m_bOnAC = source == 0;
+            OnPowerSourceReported(m_bOnAC);
+        }
     }
     return 1;
 }
@@ -95,4 +104,6 @@ void CKorvaneDlg::OnSessionChange(UINT nSessionState, UINT)
         break;
     }
     m_bOCAvailable = QuerySystemFlag(0, 2);
+    ApplyHeldPowerChange();
+    UpdateTrayTip();
 }

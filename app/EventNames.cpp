@@ -49,6 +49,7 @@ const char* SessionChangeName(UINT code)
 const char* MenuCommandName(WPARAM command)
 {
     static const Name kNames[] = {
-        {IDM_ENABLE, "Enable"}, {IDM_DISABLE, "Disable"}, {IDM_ABOUT, "About"}, {IDM_EXIT, "Exit"}};
+        {IDM_ENABLE, "Enable"}, {IDM_DISABLE, "Disable"},          {IDM_ABOUT, "About"},
+        {IDM_EXIT, "Exit"},     {IDM_AC_ONLY, "Only on AC power"}, {IDM_NOTICES, "Notices"}};
     return Find(kNames, command, nullptr);
 }

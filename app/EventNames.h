@@ -6,5 +6,5 @@
 // "other" for the codes the dialog does not act on.
 const char* PowerBroadcastName(WPARAM type);
 const char* SessionChangeName(UINT code);
-// Null for a WM_COMMAND wParam that is none of the four menu commands.
+// Null for a WM_COMMAND wParam that is none of the menu's commands.
 const char* MenuCommandName(WPARAM command);

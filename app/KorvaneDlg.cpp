@@ -8,15 +8,31 @@
 #include "BrightnessEvents.h"
 #include "MainState.h"
 #include "PipeProtocol.h"
+#include "PowerSource.h"
 #include "ProcessExit.h"
 #include "RemoteControl.h"
 #include "SessionState.h"
+#include "Settings.h"
+#include "TrayNotices.h"
 #include "diag/DiagnosticLog.h"
 #include "gpu/NvapiBackend.h"
 #include "resource.h"
 
 namespace {
 const wchar_t kMutexName[] = L"QEL Korvane";
+
+// Why start-up's clocks are not the overclock, for its notice.
+ClockCause StartupCause(HoldReason reason)
+{
+    switch (reason) {
+    case HoldReason::Unavailable:
+        return ClockCause::FirmwareUnavailable;
+    case HoldReason::OnBattery:
+        return ClockCause::OnBattery;
+    default:
+        return ClockCause::User;
+    }
+}
 
 // The shell announces a restart with this registered message; the icon is
 // added again when it arrives.
@@ -44,7 +60,10 @@ END_MESSAGE_MAP()
 
 CKorvaneDlg::CKorvaneDlg()
     : CDialog(IDD_KORVANE_DIALOG, nullptr), m_nid{}, m_bOCAvailable(false), m_bOCEnabled(true),
-      m_bNvidia(false), m_bAmd(false), m_hAdl(nullptr), m_bOnAC(false), m_adlClockInfo{}
+      m_bNvidia(false), m_bAmd(false), m_hAdl(nullptr), m_bOnAC(false), m_adlClockInfo{}, m_bAcOnly(false),
+      m_bNotices(true), m_bOnACSettled(true), m_bPowerSettling(false), m_bPowerChangeHeld(false),
+      m_clocks(ClocksInForce::Unknown), m_clocksTold(ClocksInForce::Overclocked),
+      m_noticeCause(ClockCause::User), m_szTip{}
 {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     g_pAboutDlg = nullptr;
@@ -92,6 +111,14 @@ BOOL CKorvaneDlg::OnInitDialog()
     }
     g_hInstanceMutex = hMutex;
 
+    const StoredSettings stored = LoadSettings();
+    m_bOCEnabled = stored.overclockChosen;
+    m_bAcOnly = stored.acOnly;
+    m_bNotices = stored.notices;
+    m_clocksTold = m_bOCEnabled ? ClocksInForce::Overclocked : ClocksInForce::Default;
+    diag::Log("settings: clocks chosen %s, only on AC power %s, notices %s",
+              m_bOCEnabled ? "overclocked" : "default", m_bAcOnly ? "on" : "off", m_bNotices ? "on" : "off");
+
     AddTrayIcon();
     g_pMainDlg = this;
     SetBrightnessEventTarget(m_hWnd);
@@ -115,13 +142,13 @@ BOOL CKorvaneDlg::OnInitDialog()
         return FALSE;
     }
 
+    ReadPowerSource("at start-up");
     m_bOCAvailable = QuerySystemFlag(0, 2);
     // Started while the session is locked: no notification says so.
     ReadSessionGate("start-up");
-    if (m_bOCAvailable && m_bOCEnabled)
-        ApplyOverclock();
-    else
-        RestoreDefaultClocks();
+    const ClockDecision decision = DecideClocks(CurrentClockState());
+    SwitchClocks(decision.overclock, StartupCause(decision.reason));
+    UpdateTrayTip();
 
     m_radioOverclock.EnableWindow(m_bOCAvailable);
     m_radioDownclock.EnableWindow(m_bOCAvailable);
@@ -135,8 +162,10 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     m_registrations.Register(m_hWnd);
     // A change since the first reading sent no notification yet.
-    if (m_registrations.SessionRegistered())
+    if (m_registrations.SessionRegistered()) {
         ReadSessionGate("session registration");
+        UpdateTrayTip();
+    }
     return TRUE;
 }
 
@@ -162,7 +191,14 @@ LRESULT CKorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM)
     // Only once AddTrayIcon has filled the record; its first NIM_ADD may
     // have failed because the shell was not up yet.
     diag::Log("the shell restarted (TaskbarCreated)");
-    if (m_nid.cbSize && !::Shell_NotifyIconW(NIM_ADD, &m_nid))
+    if (!m_nid.cbSize)
+        return 0;
+    m_szTip[0] = L'\0';
+    wchar_t tip[128];
+    CurrentTrayTip(tip);
+    if (SendTrayTip(NIM_ADD, m_nid, tip))
+        ::lstrcpynW(m_szTip, tip, 128);
+    else
         diag::Log("tray icon not added again (error %lu)", ::GetLastError());
     return 0;
 }
@@ -180,10 +216,21 @@ HCURSOR CKorvaneDlg::OnQueryDragIcon()
 
 void CKorvaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == kSessionRetryTimer)
+    switch (nIDEvent) {
+    case kSessionRetryTimer:
         RetryRegistrations();
-    else
+        break;
+    case kPowerSettleTimer:
+        OnPowerSettled();
+        UpdateTrayTip();
+        break;
+    case kNoticeTimer:
+        OnNoticeDue();
+        break;
+    default:
         Default();
+        break;
+    }
 }
 
 LRESULT CKorvaneDlg::OnSessionServiceReady(WPARAM, LPARAM)
@@ -196,8 +243,11 @@ void CKorvaneDlg::RetryRegistrations()
 {
     const bool wasRegistered = m_registrations.SessionRegistered();
     // Notifications start only now: what happened before is read instead.
-    if (m_registrations.RetrySession() && !wasRegistered)
+    if (m_registrations.RetrySession() && !wasRegistered) {
         ReadSessionGate("late session registration");
+        ApplyHeldPowerChange();
+        UpdateTrayTip();
+    }
 }
 
 void CKorvaneDlg::OnSysCommand(UINT nID, LPARAM)

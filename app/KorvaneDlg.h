@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "ClockPolicy.h"
+#include "ClockTexts.h"
 #include "Controls.h"
 #include "Dialog.h"
 #include "QELWmiAcpi.h"
@@ -19,6 +21,9 @@ constexpr UINT IDM_ENABLE = 300;
 constexpr UINT IDM_DISABLE = 301;
 constexpr UINT IDM_ABOUT = 302;
 constexpr UINT IDM_EXIT = 303;
+// The two options, check entries of the menu.
+constexpr UINT IDM_AC_ONLY = 310;
+constexpr UINT IDM_NOTICES = 311;
 
 class CKorvaneDlg : public CDialog
 {
@@ -31,6 +36,30 @@ public:
     void RestoreDefaultClocks();
     bool InitAdlBackend();
     void AddTrayIcon();
+
+    // The user's choices, stored as they change (Choices.cpp).
+    void ChooseClocks(bool overclock);
+    void SetAcOnly(bool on);
+    void SetNotices(bool on);
+
+    // The state the clock decision reads, and the clock change it asks for:
+    // the operation, then the notice and the tip follow (ClockControl.cpp).
+    ClockState CurrentClockState() const;
+    void SwitchClocks(bool overclock, ClockCause cause);
+
+    // The power source: reported by the system or the firmware, settled
+    // once it has held, read at start-up and after resume (PowerSource.cpp).
+    void OnPowerSourceReported(bool onAC);
+    void OnPowerSettled();
+    void ReadPowerSource(const char* when);
+    void FollowPowerCondition(ClockState was, ClockCause toDefault, ClockCause toOverclock);
+    void ApplyHeldPowerChange();
+
+    // The tray icon's tip and notices (TrayNotices.cpp).
+    void CurrentTrayTip(wchar_t (&tip)[128]) const;
+    void UpdateTrayTip();
+    void ScheduleNotice();
+    void OnNoticeDue();
 
     // Handlers, public so that tests can drive them directly.
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -68,6 +97,16 @@ public:
     CButton m_radioDownclock;
     CButton m_btnOK;
     ADLAdapterODClockInfo m_adlClockInfo;
+
+    bool m_bAcOnly;             // the option "only on AC power"
+    bool m_bNotices;            // the option "notices"
+    bool m_bOnACSettled;        // the power source the clocks follow
+    bool m_bPowerSettling;      // a change of m_bOnAC waits for the settle timer
+    bool m_bPowerChangeHeld;    // a power change met an inactive session
+    ClocksInForce m_clocks;     // what the last clock operation put in force
+    ClocksInForce m_clocksTold; // what the user knows of: chosen, or noticed
+    ClockCause m_noticeCause;   // why the clocks last changed without the user
+    wchar_t m_szTip[128];       // the tip last given to the shell
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

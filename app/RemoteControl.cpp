@@ -22,7 +22,10 @@ LRESULT CKorvaneDlg::OnRemoteControl(WPARAM wParam, LPARAM)
     case kRemoteStatus:
         return kRemoteTag | (m_bOCAvailable ? kStatusAvailable : 0) |
                (m_bOCEnabled ? kStatusOverclockChosen : 0) | (m_bNvidia ? kStatusNvidia : 0) |
-               (m_bAmd ? kStatusAmd : 0) | (g_bSessionActive ? kStatusSessionActive : 0);
+               (m_bAmd ? kStatusAmd : 0) | (g_bSessionActive ? kStatusSessionActive : 0) |
+               (m_bAcOnly ? kStatusAcOnly : 0) | (m_bNotices ? 0 : kStatusNoticesOff) |
+               (m_bOnACSettled ? 0 : kStatusOnBattery) |
+               (m_clocks == ClocksInForce::Overclocked ? kStatusOverclocked : 0);
     case IDM_ENABLE:
     case IDM_DISABLE:
         // The menu grays these while the feature is unavailable.
@@ -35,6 +38,17 @@ LRESULT CKorvaneDlg::OnRemoteControl(WPARAM wParam, LPARAM)
         diag::Log("command line: %s", MenuCommandName(wParam));
         // The menu's own road: WM_COMMAND through the window procedure.
         SendMessage(WM_COMMAND, wParam, 0);
+        return kRemoteTag | kCommandDone;
+    case kRemoteAcOnlyOff:
+    case kRemoteAcOnlyOn:
+        diag::Log("command line: only on AC power");
+        SetAcOnly(wParam == kRemoteAcOnlyOn);
+        UpdateTrayTip();
+        return kRemoteTag | kCommandDone;
+    case kRemoteNoticesOff:
+    case kRemoteNoticesOn:
+        diag::Log("command line: notices");
+        SetNotices(wParam == kRemoteNoticesOn);
         return kRemoteTag | kCommandDone;
     default:
         return kRemoteTag | kCommandUnknown;

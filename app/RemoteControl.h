@@ -21,6 +21,18 @@ constexpr LRESULT kStatusNvidia = 0x04;          // the NVIDIA backend started
 constexpr LRESULT kStatusAmd = 0x08;             // the AMD backend started
 constexpr LRESULT kStatusSessionActive = 0x10;   // clock changes are not held back
 
+// Added with the options; each is clear in the state a first start leaves.
+constexpr LRESULT kStatusAcOnly = 0x1000;      // "only on AC power" is on
+constexpr LRESULT kStatusNoticesOff = 0x2000;  // notices are off
+constexpr LRESULT kStatusOnBattery = 0x4000;   // the settled power source is battery
+constexpr LRESULT kStatusOverclocked = 0x8000; // the clocks in force are the overclocked ones
+
+// Requests that set an option, as its menu entry would (answered kCommandDone).
+constexpr WPARAM kRemoteAcOnlyOff = 0x1000;
+constexpr WPARAM kRemoteAcOnlyOn = 0x1001;
+constexpr WPARAM kRemoteNoticesOff = 0x1002;
+constexpr WPARAM kRemoteNoticesOn = 0x1003;
+
 // A command's answer.
 constexpr LRESULT kCommandDone = 0x100;   // handled exactly as the menu's command
 constexpr LRESULT kCommandGrayed = 0x200; // the menu grays it now: nothing done

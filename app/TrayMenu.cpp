@@ -37,7 +37,7 @@ std::unique_ptr<CMenuXPText> MakeEntry(UINT id, const wchar_t* text, UINT iconId
 
 // Builds the whole menu from the current state; nullptr when any part of it
 // cannot be created (that click then shows nothing and leaks nothing).
-std::unique_ptr<CMenuXP> BuildTrayMenu(bool bAvailable, bool bEnabled)
+std::unique_ptr<CMenuXP> BuildTrayMenu(const TrayMenuState& state)
 {
     std::unique_ptr<CMenuXP> menu(new (std::nothrow) CMenuXP);
     if (!menu)
@@ -52,23 +52,32 @@ std::unique_ptr<CMenuXP> BuildTrayMenu(bool bAvailable, bool bEnabled)
     menu->m_clrSelectedBar = RGB(120, 160, 220);
     menu->m_nStyle = MENU_STYLE_XP;
 
-    const UINT marker = bAvailable ? IDI_MENU_CHECK_RED : IDI_MENU_CHECK_BLACK;
+    const UINT marker = state.available ? IDI_MENU_CHECK_RED : IDI_MENU_CHECK_BLACK;
     std::unique_ptr<CMenuXPSideBar> sideBar(new (std::nothrow) CMenuXPSideBar);
-    auto enable = MakeEntry(IDM_ENABLE, L"Enable", bEnabled ? marker : 0);
-    auto disable = MakeEntry(IDM_DISABLE, L"Disable", bEnabled ? 0 : marker);
+    auto enable = MakeEntry(IDM_ENABLE, L"Enable", state.enabled ? marker : 0);
+    auto disable = MakeEntry(IDM_DISABLE, L"Disable", state.enabled ? 0 : marker);
+    auto acOnly = MakeEntry(IDM_AC_ONLY, L"Only on AC power", 0);
+    auto notices = MakeEntry(IDM_NOTICES, L"Notices", 0);
     auto about = MakeEntry(IDM_ABOUT, L"About", IDI_MENU_ABOUT);
     auto exitEntry = MakeEntry(IDM_EXIT, L"Exit", IDI_MENU_EXIT);
-    if (!sideBar || !enable || !disable || !about || !exitEntry)
+    if (!sideBar || !enable || !disable || !acOnly || !notices || !about || !exitEntry)
         return nullptr;
 
     // Each append hands the item to the menu, which deletes it with itself.
     menu->AddSideBar(sideBar.release());
     menu->AppendODMenu(enable.release());
     menu->AppendODMenu(disable.release());
-    if (!bAvailable) {
+    if (!state.available) {
         ::EnableMenuItem(hPopup, IDM_ENABLE, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
         ::EnableMenuItem(hPopup, IDM_DISABLE, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
     }
+    menu->AppendSeparator();
+    // The options carry the menu's own check mark, drawn for a checked entry
+    // without an icon.
+    menu->AppendODMenu(acOnly.release());
+    menu->AppendODMenu(notices.release());
+    ::CheckMenuItem(hPopup, IDM_AC_ONLY, MF_BYCOMMAND | (state.acOnly ? MF_CHECKED : MF_UNCHECKED));
+    ::CheckMenuItem(hPopup, IDM_NOTICES, MF_BYCOMMAND | (state.notices ? MF_CHECKED : MF_UNCHECKED));
     menu->AppendSeparator();
     menu->AppendODMenu(about.release());
     menu->AppendSeparator();
@@ -78,11 +87,11 @@ std::unique_ptr<CMenuXP> BuildTrayMenu(bool bAvailable, bool bEnabled)
 
 // Owner-drawn entries carry no text a screen reader can read: while one runs,
 // the same state is shown as a standard text menu.
-std::unique_ptr<CMenu> BuildMenuForState(bool bAvailable, bool bEnabled)
+std::unique_ptr<CMenu> BuildMenuForState(const TrayMenuState& state)
 {
     if (ScreenReaderRunning())
-        return BuildTextTrayMenu(bAvailable, bEnabled);
-    return BuildTrayMenu(bAvailable, bEnabled);
+        return BuildTextTrayMenu(state);
+    return BuildTrayMenu(state);
 }
 } // namespace
 
@@ -94,7 +103,8 @@ LRESULT CKorvaneDlg::OnTrayNotify(WPARAM, LPARAM lParam)
     ::GetCursorPos(&pt);
     SetForegroundWindow();
 
-    if (std::unique_ptr<CMenu> menu = BuildMenuForState(m_bOCAvailable, m_bOCEnabled)) {
+    if (std::unique_ptr<CMenu> menu =
+            BuildMenuForState({m_bOCAvailable, m_bOCEnabled, m_bAcOnly, m_bNotices})) {
         menu->TrackPopupMenu(0, pt.x, pt.y, m_hWnd, nullptr);
         PostMessage(WM_NULL, 0, 0);
     }
@@ -107,12 +117,16 @@ BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         diag::Log("menu command %s", name);
     switch (wParam) {
     case IDM_ENABLE:
-        m_bOCEnabled = true;
-        ApplyOverclock();
-        break;
     case IDM_DISABLE:
-        m_bOCEnabled = false;
-        RestoreDefaultClocks();
+        ChooseClocks(wParam == IDM_ENABLE);
+        UpdateTrayTip();
+        break;
+    case IDM_AC_ONLY:
+        SetAcOnly(!m_bAcOnly);
+        UpdateTrayTip();
+        break;
+    case IDM_NOTICES:
+        SetNotices(!m_bNotices);
         break;
     case IDM_ABOUT:
         if (g_pAboutDlg) {
@@ -138,13 +152,8 @@ BOOL CKorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 void CKorvaneDlg::OnOkButton()
 {
     diag::Log("OK button");
-    if (m_radioOverclock.GetCheck() == BST_CHECKED) {
-        m_bOCEnabled = true;
-        ApplyOverclock();
-    } else {
-        m_bOCEnabled = false;
-        RestoreDefaultClocks();
-    }
+    ChooseClocks(m_radioOverclock.GetCheck() == BST_CHECKED);
+    UpdateTrayTip();
 }
 
 void CKorvaneDlg::OnExitButton()

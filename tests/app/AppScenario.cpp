@@ -5,8 +5,11 @@
 #include "AboutDlg.h"
 #include "BrightnessEvents.h"
 #include "MainState.h"
+#include "PowerSource.h"
 #include "SeamScope.h"
+#include "Settings.h"
 #include "TextMenu.h"
+#include "TrayNotices.h"
 #include "Waits.h"
 #include "gpu/AdlBackend.h"
 #include "gpu/NvapiBackend.h"
@@ -42,6 +45,17 @@ bool NoScreenReader()
     return false;
 }
 
+// The notebook runs on AC power unless a test says otherwise.
+BYTE g_lineStatus = kLineOnline;
+bool g_answered = true;
+
+BOOL WINAPI FakePowerStatus(LPSYSTEM_POWER_STATUS status)
+{
+    *status = {};
+    status->ACLineStatus = g_lineStatus;
+    return g_answered ? TRUE : FALSE;
+}
+
 void Append(Steps& steps, const std::vector<std::string>& lines, size_t& seen, const char* prefix)
 {
     for (; seen < lines.size(); ++seen) {
@@ -59,12 +73,65 @@ struct AppScenario::Seams
     SeamScope<&gpu::SetMessageBoxForTesting> messageBox{&NoMessageBox};
     SeamScope<&SetCoCreateInstanceForTesting> coCreate{&NoComObjects};
     SeamScope<&SetScreenReaderForTesting> screenReader{&NoScreenReader};
+    // Settings of the program's own key are never touched.
+    SeamScope<&SetSettingsKeyForTesting> settingsKey{SettingsKey{HKEY_CURRENT_USER, TestSettingsPath()}};
+    SeamScope<&SetPowerStatusForTesting> powerStatus{&FakePowerStatus};
+    // The settle and notice timers fire when a test sends their WM_TIMER.
+    SeamScope<&SetPowerSettleDelayForTesting> settleDelay{UINT(USER_TIMER_MAXIMUM)};
+    SeamScope<&SetNoticeDelayForTesting> noticeDelay{UINT(USER_TIMER_MAXIMUM)};
 };
+
+void SetLineStatus(BYTE status, bool answered)
+{
+    g_lineStatus = status;
+    g_answered = answered;
+}
 
 Steps operator+(Steps first, const Steps& second)
 {
     first.insert(first.end(), second.begin(), second.end());
     return first;
+}
+
+const wchar_t* TestSettingsPath()
+{
+    static const std::wstring path = L"Software\\Korvane-test-app\\" + std::to_wstring(GetCurrentProcessId());
+    return path.c_str();
+}
+
+void ForgetTestSettings()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, TestSettingsPath());
+    RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(TestSettingsPath()) + L"-volatile").c_str());
+    // The parent goes once no test program keeps settings under it.
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Korvane-test-app");
+}
+
+namespace {
+std::wstring VolatilePath()
+{
+    return std::wstring(TestSettingsPath()) + L"-volatile";
+}
+
+HKEY CreateVolatileKey()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, VolatilePath().c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+} // namespace
+
+UnwritableSettings::UnwritableSettings()
+    : m_volatile(CreateVolatileKey()), m_key(SettingsKey{m_volatile, L"Korvane"})
+{}
+
+UnwritableSettings::~UnwritableSettings()
+{
+    if (m_volatile)
+        RegCloseKey(m_volatile);
+    RegDeleteTreeW(HKEY_CURRENT_USER, VolatilePath().c_str());
 }
 
 std::string Wait(DWORD milliseconds)
@@ -100,6 +167,8 @@ void AppScenario::SetUp()
 {
     g_scenario = this;
     m_seams = std::make_unique<Seams>();
+    ForgetTestSettings();
+    SetLineStatus(kLineOnline);
     firmware = std::make_unique<FirmwareFake>([this](const std::string& command) { Record(Pipe(command)); });
 
     // Firmware events would come from a service on this pipe; none listens there.
@@ -119,6 +188,7 @@ void AppScenario::TearDown()
     PumpMessages();
 
     firmware.reset();
+    ForgetTestSettings();
     m_seams.reset();
 
     m_nvapi.reset();

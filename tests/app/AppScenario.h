@@ -1,7 +1,10 @@
 // The base of every application test: the firmware behind a recording fake,
 // the waits recorded instead of slept, the fake drivers in a fresh folder on
 // the DLL search path, the brightness subscription kept away from WMI, no
-// screen reader running, and every global of the program put back afterwards.
+// screen reader running, the settings in a key of the test's own with
+// nothing stored, AC power (SetLineStatus), the settle and notice timers left
+// to the test,
+// and every global of the program put back afterwards.
 //
 // What the program did is read as one ordered list of steps:
 //   "wait <ms>"           a wait through the sleep seam
@@ -21,12 +24,46 @@
 #include "FakeDriver.h"
 #include "FirmwareFake.h"
 #include "KorvaneDlg.h"
+#include "SeamScope.h"
+#include "Settings.h"
 
 namespace apptest {
 
 using gputest::FakeDriver;
 using Steps = std::vector<std::string>;
 Steps operator+(Steps first, const Steps& second);
+
+// SYSTEM_POWER_STATUS::ACLineStatus values.
+constexpr BYTE kLineOffline = 0;
+constexpr BYTE kLineOnline = 1;
+constexpr BYTE kLineUnknown = 255;
+
+// What the system answers when the program asks for the power status, from
+// now on (AC power when a test starts); answered false makes the question
+// fail.
+void SetLineStatus(BYTE status, bool answered = true);
+
+// HKCU\<this> holds the settings of the program under test.
+const wchar_t* TestSettingsPath();
+// Removes whatever the program stored there.
+void ForgetTestSettings();
+
+// Points the program's settings, while it lives, at a key the registry
+// refuses to create: a lasting key under a volatile one.
+class UnwritableSettings
+{
+public:
+    UnwritableSettings();
+    ~UnwritableSettings();
+    UnwritableSettings(const UnwritableSettings&) = delete;
+    UnwritableSettings& operator=(const UnwritableSettings&) = delete;
+
+    bool Ready() const { return m_volatile != nullptr; }
+
+private:
+    HKEY m_volatile;
+    SeamScope<&SetSettingsKeyForTesting> m_key;
+};
 
 std::string Wait(DWORD milliseconds);
 std::string Pipe(const std::string& command);

@@ -1,10 +1,13 @@
 // The command line: its options, what it does with the running Korvane's
 // answers (a fake stands in for it), and the main dialog's side in process.
 #include "AppScenario.h"
+#include "PowerScenario.h"
 
 #include "CommandLine.h"
 #include "MainState.h"
+#include "PowerSource.h"
 #include "RemoteControl.h"
+#include "Settings.h"
 
 #include <wtsapi32.h>
 
@@ -240,14 +243,114 @@ TEST(RunCommandRequest, StatusNamesEachBit)
     korvane.status = kRemoteTag | kStatusAvailable | kStatusAmd | kStatusSessionActive;
     std::string output;
     EXPECT_EQ(RunCommandRequest(CommandRequest::Status, korvane, &output), 0);
-    EXPECT_EQ(output,
-              "feature: available\r\nclocks chosen: default\r\nGPU backend: AMD\r\nsession: active\r\n");
+    EXPECT_EQ(output, "feature: available\r\nclocks chosen: default\r\nGPU backend: AMD\r\nsession: "
+                      "active\r\nonly on AC power: off\r\nnotices: on\r\n");
     EXPECT_TRUE(korvane.sent.empty()) << "the search already asked";
 
     korvane.status = kRemoteTag | kStatusOverclockChosen | kStatusNvidia | kStatusAmd;
     EXPECT_EQ(RunCommandRequest(CommandRequest::Status, korvane, &output), 0);
     EXPECT_EQ(output, "feature: not available\r\nclocks chosen: overclocked\r\nGPU backend: "
-                      "NVIDIA\r\nsession: not active\r\n");
+                      "NVIDIA\r\nsession: not active\r\nonly on AC power: off\r\nnotices: on\r\nclocks now: "
+                      "default, the firmware does not offer the overclock\r\n");
+}
+
+TEST(ParseCommandRequest, TheOptionsTakeOnOrOff)
+{
+    const ParseRow rows[] = {
+        {{L"/ac-only", L"on"}, CommandRequest::AcOnlyOn},
+        {{L"--AC-ONLY", L"Off"}, CommandRequest::AcOnlyOff},
+        {{L"/Notices", L"ON"}, CommandRequest::NoticesOn},
+        {{L"--notices", L"off"}, CommandRequest::NoticesOff},
+        {{L"/ac-only"}, CommandRequest::BadUsage},
+        {{L"/notices", L"maybe"}, CommandRequest::BadUsage},
+        {{L"/ac-only", L""}, CommandRequest::BadUsage},
+        {{L"/notices", L"on", L"off"}, CommandRequest::BadUsage},
+        {{L"ac-only", L"on"}, CommandRequest::BadUsage},
+        {{L"/status", L"on"}, CommandRequest::BadUsage},
+        {{L"/enable", L"off"}, CommandRequest::BadUsage},
+        {{L"/on", L"ac-only"}, CommandRequest::BadUsage},
+    };
+    for (const ParseRow& row : rows) {
+        std::vector<const wchar_t*> argv = {L"Korvane.exe"};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.arguments[0])));
+        EXPECT_EQ(ParseCommandRequest(static_cast<int>(argv.size()), argv.data()), row.expected);
+    }
+}
+
+TEST(RunCommandRequest, OptionsAreSetOnTheRunningKorvane)
+{
+    using Found = RemoteKorvane::Found;
+    const LRESULT done = kRemoteTag | kCommandDone;
+    // The options are set whatever the session.
+    const LRESULT running = kRemoteTag;
+    struct Row
+    {
+        CommandRequest request;
+        Found found;
+        std::deque<LRESULT> answers;
+        int exitStatus;
+        std::vector<WPARAM> sent;
+        const char* says;
+    };
+    const Row rows[] = {
+        {CommandRequest::AcOnlyOn, Found::Yes, {done}, 0, {kRemoteAcOnlyOn}, "/ac-only on: done."},
+        {CommandRequest::AcOnlyOff, Found::Yes, {done}, 0, {kRemoteAcOnlyOff}, "/ac-only off: done."},
+        {CommandRequest::NoticesOn, Found::Yes, {done}, 0, {kRemoteNoticesOn}, "/notices on: done."},
+        {CommandRequest::NoticesOff, Found::Yes, {done}, 0, {kRemoteNoticesOff}, "/notices off: done."},
+        {CommandRequest::AcOnlyOn, Found::NotRunning, {}, 1, {}, "not running"},
+        {CommandRequest::NoticesOff, Found::Yes, {}, 3, {kRemoteNoticesOff}, "did not answer in time"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.says);
+        FakeKorvane korvane;
+        korvane.status = running;
+        korvane.found = row.found;
+        korvane.answers = row.answers;
+        std::string output;
+        EXPECT_EQ(RunCommandRequest(row.request, korvane, &output), row.exitStatus);
+        EXPECT_EQ(korvane.sent, row.sent);
+        EXPECT_EQ(korvane.waits, 0);
+        EXPECT_NE(output.find(row.says), std::string::npos) << output;
+    }
+}
+
+struct StatusRow
+{
+    const char* name;
+    LRESULT bits;
+    const char* tail; // what follows the session's line
+};
+
+TEST(RunCommandRequest, StatusNamesTheOptionsAndWhyTheClocksDifferFromTheChoice)
+{
+    const LRESULT running = kRemoteTag | kStatusAvailable | kStatusNvidia | kStatusSessionActive;
+    const StatusRow rows[] = {
+        {"overclocked as chosen", running | kStatusOverclockChosen | kStatusOverclocked,
+         "only on AC power: off\r\nnotices: on\r\n"},
+        {"both options changed",
+         running | kStatusOverclockChosen | kStatusOverclocked | kStatusAcOnly | kStatusNoticesOff,
+         "only on AC power: on\r\nnotices: off\r\n"},
+        {"default on battery", running | kStatusOverclockChosen | kStatusAcOnly | kStatusOnBattery,
+         "only on AC power: on\r\nnotices: on\r\nclocks now: default, running on battery\r\n"},
+        {"battery without the option",
+         running | kStatusOverclockChosen | kStatusOverclocked | kStatusOnBattery,
+         "only on AC power: off\r\nnotices: on\r\n"},
+        {"overclocked though default chosen", running | kStatusOverclocked,
+         "only on AC power: off\r\nnotices: on\r\nclocks now: overclocked, held back while the session was "
+         "not active\r\n"},
+    };
+    for (const StatusRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeKorvane korvane;
+        korvane.status = row.bits;
+        std::string output;
+        EXPECT_EQ(RunCommandRequest(CommandRequest::Status, korvane, &output), 0);
+        const std::string session = "session: active\r\n";
+        const size_t at = output.find(session);
+        ASSERT_NE(at, std::string::npos) << output;
+        EXPECT_EQ(output.substr(at + session.size()), row.tail);
+    }
 }
 
 TEST(RunCommandLine, NoArgumentsLeaveTheProcessToTheProgram)
@@ -309,6 +412,58 @@ TEST_F(RemoteControl, ExitIsRefusedWhileTheSessionIsNotActive)
     Mark();
     EXPECT_EQ(SendMessageW(dlg.m_hWnd, g_msgRemoteControl, IDM_EXIT, 0), kRemoteTag | kCommandDone);
     EXPECT_EQ(Recorded(), NvidiaRestore(7));
+}
+
+class RemoteOptions : public PowerScenario
+{};
+
+TEST_F(RemoteOptions, TheOptionsAreSetAndStoredAsFromTheMenu)
+{
+    CKorvaneDlg& dlg = Start(false);
+    const LRESULT base = kRemoteTag | kStatusAvailable | kStatusOverclockChosen | kStatusNvidia |
+                         kStatusSessionActive | kStatusOverclocked;
+    EXPECT_EQ(SendMessageW(dlg.m_hWnd, g_msgRemoteControl, kRemoteStatus, 0), base);
+    struct Step
+    {
+        WPARAM request;
+        bool acOnly;
+        bool notices;
+        LRESULT status;
+    };
+    const Step steps[] = {
+        {kRemoteAcOnlyOn, true, true, base | kStatusAcOnly},
+        {kRemoteAcOnlyOn, true, true, base | kStatusAcOnly}, // set, not toggled
+        {kRemoteNoticesOff, true, false, base | kStatusAcOnly | kStatusNoticesOff},
+        {kRemoteAcOnlyOff, false, false, base | kStatusNoticesOff},
+        {kRemoteNoticesOn, false, true, base},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.request);
+        EXPECT_EQ(SendMessageW(dlg.m_hWnd, g_msgRemoteControl, step.request, 0), kRemoteTag | kCommandDone);
+        EXPECT_EQ(dlg.m_bAcOnly, step.acOnly);
+        EXPECT_EQ(dlg.m_bNotices, step.notices);
+        const StoredSettings stored = LoadSettings();
+        EXPECT_EQ(stored.acOnly, step.acOnly);
+        EXPECT_EQ(stored.notices, step.notices);
+        EXPECT_EQ(SendMessageW(dlg.m_hWnd, g_msgRemoteControl, kRemoteStatus, 0), step.status);
+    }
+}
+
+TEST_F(RemoteOptions, TheStatusTellsTheBatteryAndTheClocksInForce)
+{
+    CKorvaneDlg& dlg = Start(false);
+    SendMessageW(dlg.m_hWnd, g_msgRemoteControl, kRemoteAcOnlyOn, 0);
+    ReportSource(dlg, 1);
+    Fire(dlg, kPowerSettleTimer);
+    EXPECT_EQ(Recorded(), NvidiaRestore(7));
+    const LRESULT status = SendMessageW(dlg.m_hWnd, g_msgRemoteControl, kRemoteStatus, 0);
+    EXPECT_EQ(status & (kStatusOnBattery | kStatusOverclocked | kStatusAcOnly),
+              kStatusOnBattery | kStatusAcOnly);
+    std::string output;
+    FakeKorvane korvane;
+    korvane.status = status;
+    RunCommandRequest(CommandRequest::Status, korvane, &output);
+    EXPECT_NE(output.find("clocks now: default, running on battery"), std::string::npos) << output;
 }
 
 TEST_F(RemoteControl, ASecondDialogDoesNotAnswer)

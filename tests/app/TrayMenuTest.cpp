@@ -7,6 +7,7 @@
 
 #include "MenuXP.h"
 #include "SeamScope.h"
+#include "Settings.h"
 #include "TextMenu.h"
 #include "ThreadTimer.h"
 #include "resource.h"
@@ -254,7 +255,7 @@ TEST_F(TrayMenu, RightButtonReleaseShowsTheEntriesForTheState)
         ASSERT_TRUE(seen.isMenuXP);
         EXPECT_EQ(seen.selectedBar, 0x00DCA078u);
         EXPECT_EQ(seen.style, MENU_STYLE_XP);
-        ASSERT_EQ(seen.entries.size(), 7u);
+        ASSERT_EQ(seen.entries.size(), 10u);
 
         struct Expected
         {
@@ -266,16 +267,19 @@ TEST_F(TrayMenu, RightButtonReleaseShowsTheEntriesForTheState)
             bool grayed;
         };
         const bool grayed = !row.available;
-        const Expected expected[7] = {
+        const Expected expected[10] = {
             {0, L"Korvane", true, false, 0, false},
             {IDM_ENABLE, L"Enable", false, false, row.enableIcon, grayed},
             {IDM_DISABLE, L"Disable", false, false, row.disableIcon, grayed},
+            {0, L"", false, true, 0, false},
+            {IDM_AC_ONLY, L"Only on AC power", false, false, 0, false},
+            {IDM_NOTICES, L"Notices", false, false, 0, false},
             {0, L"", false, true, 0, false},
             {IDM_ABOUT, L"About", false, false, IDI_MENU_ABOUT, false},
             {0, L"", false, true, 0, false},
             {IDM_EXIT, L"Exit", false, false, IDI_MENU_EXIT, false},
         };
-        for (size_t i = 0; i < 7; ++i) {
+        for (size_t i = 0; i < 10; ++i) {
             SCOPED_TRACE("entry " + std::to_string(i));
             const SeenEntry& entry = seen.entries[i];
             ASSERT_TRUE(entry.hasItem) << "an item object of the menu";
@@ -367,7 +371,7 @@ TEST_F(TrayMenu, WithAScreenReaderTheSameStateIsShownAsATextMenu)
         g_screenReader = false;
         const SeenMenu drawn = RightClick(dlg);
         EXPECT_TRUE(drawn.isMenuXP) << "without a screen reader the menu is owner-drawn";
-        ASSERT_EQ(drawn.entries.size(), 7u);
+        ASSERT_EQ(drawn.entries.size(), 10u);
         EXPECT_TRUE(drawn.entries[1].type & MFT_OWNERDRAW);
         TakePosted(dlg.m_hWnd);
 
@@ -375,7 +379,7 @@ TEST_F(TrayMenu, WithAScreenReaderTheSameStateIsShownAsATextMenu)
         const SeenMenu text = RightClick(dlg);
         EXPECT_EQ(text.windowClass, L"#32768");
         EXPECT_FALSE(text.isMenuXP);
-        ASSERT_EQ(text.entries.size(), 6u) << "no side bar";
+        ASSERT_EQ(text.entries.size(), 9u) << "no side bar";
 
         struct Expected
         {
@@ -383,16 +387,19 @@ TEST_F(TrayMenu, WithAScreenReaderTheSameStateIsShownAsATextMenu)
             const wchar_t* text;
             bool separator;
         };
-        const Expected expected[6] = {
+        const Expected expected[9] = {
             {IDM_ENABLE, L"Enable", false},
             {IDM_DISABLE, L"Disable", false},
+            {0, L"", true},
+            {IDM_AC_ONLY, L"Only on AC power", false},
+            {IDM_NOTICES, L"Notices", false},
             {0, L"", true},
             {IDM_ABOUT, L"About", false},
             {0, L"", true},
             {IDM_EXIT, L"Exit", false},
         };
         const UINT chosen = row.enabled ? IDM_ENABLE : IDM_DISABLE;
-        for (size_t i = 0; i < 6; ++i) {
+        for (size_t i = 0; i < 9; ++i) {
             SCOPED_TRACE("entry " + std::to_string(i));
             const SeenEntry& entry = text.entries[i];
             EXPECT_EQ(entry.type & MFT_OWNERDRAW, 0u);
@@ -403,8 +410,9 @@ TEST_F(TrayMenu, WithAScreenReaderTheSameStateIsShownAsATextMenu)
                 continue;
             EXPECT_EQ(entry.id, expected[i].id);
             EXPECT_EQ(entry.menuString, expected[i].text);
-            // The chosen mode alone carries the mark, a radio check.
-            EXPECT_EQ((entry.state & MFS_CHECKED) != 0, entry.id == chosen);
+            // The chosen mode alone carries the radio mark; "Notices", on
+            // by default, its check.
+            EXPECT_EQ((entry.state & MFS_CHECKED) != 0, entry.id == chosen || entry.id == IDM_NOTICES);
             EXPECT_EQ((entry.type & MFT_RADIOCHECK) != 0, entry.id == chosen);
             const bool mode = entry.id == IDM_ENABLE || entry.id == IDM_DISABLE;
             const SeenEntry* same = EntryWithId(drawn, entry.id);
@@ -444,6 +452,62 @@ TEST_F(TrayMenu, DisableChosenWithTheKeyboardSwitchesTheClocksFromEitherMenu)
     }
 }
 
+TEST_F(TrayMenu, TheOptionsAreCheckEntriesInBothMenus)
+{
+    SeamScope<&SetScreenReaderForTesting> fakeReader{&FakeScreenReader};
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    for (bool screenReader : {false, true}) {
+        for (int options = 0; options < 4; ++options) {
+            const bool acOnly = options & 1;
+            const bool notices = options & 2;
+            SCOPED_TRACE(std::string(screenReader ? "text menu" : "owner-drawn menu") +
+                         ", only on AC power " + (acOnly ? "on" : "off") + ", notices " +
+                         (notices ? "on" : "off"));
+            g_screenReader = screenReader;
+            dlg.m_bAcOnly = acOnly;
+            dlg.m_bNotices = notices;
+            const SeenMenu seen = RightClick(dlg);
+            TakePosted(dlg.m_hWnd);
+            for (const auto& [id, on] :
+                 {std::make_pair(IDM_AC_ONLY, acOnly), std::make_pair(IDM_NOTICES, notices)}) {
+                const SeenEntry* entry = EntryWithId(seen, id);
+                ASSERT_NE(entry, nullptr) << id;
+                EXPECT_EQ((entry->state & MFS_CHECKED) != 0, on) << id;
+                EXPECT_EQ(entry->type & MFT_RADIOCHECK, 0u) << "a check mark, not a radio mark";
+                EXPECT_FALSE(Grayed(*entry)) << "selectable whether or not the feature is available";
+                EXPECT_EQ(entry->icon, nullptr) << "the owner-drawn menu draws its own check";
+            }
+        }
+    }
+}
+
+TEST_F(TrayMenu, TheOptionsChosenWithTheKeyboardFromEitherMenuAreStored)
+{
+    SeamScope<&SetScreenReaderForTesting> fakeReader{&FakeScreenReader};
+    CKorvaneDlg& dlg = CreateMainDialog();
+    ASSERT_TRUE(IsWindow(dlg.m_hWnd));
+    dlg.m_bOCAvailable = true;
+    for (bool screenReader : {false, true}) {
+        SCOPED_TRACE(screenReader ? "text menu" : "owner-drawn menu");
+        g_screenReader = screenReader;
+        dlg.m_bAcOnly = false;
+        dlg.m_bNotices = true;
+        PumpMessages();
+        Mark();
+
+        RightClick(dlg, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+        PumpMessages();
+        EXPECT_TRUE(dlg.m_bAcOnly);
+        EXPECT_TRUE(LoadSettings().acOnly);
+        RightClick(dlg, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+        PumpMessages();
+        EXPECT_FALSE(dlg.m_bNotices);
+        EXPECT_FALSE(LoadSettings().notices);
+        EXPECT_EQ(Recorded(), Steps{}) << "on AC power neither option changes the clocks";
+        EXPECT_TRUE(dlg.m_bOCEnabled);
+    }
+}
 // The session's screen-reader setting, put back as it was on every road out:
 // other programs of the session (the end-to-end tests' Korvane) read it.
 class ScreenReaderSettingKept

@@ -1,6 +1,7 @@
 #include "KorvaneTest.h"
 
 #include "Files.h"
+#include "StoredSettings.h"
 #include "Tray.h"
 
 #include <algorithm>
@@ -58,6 +59,9 @@ std::wstring KorvaneTest::FolderFor(const std::wstring& suffix) const
 
 void KorvaneTest::SetUp()
 {
+    // Korvane keeps its settings in the prefix's HKCU: each case starts with
+    // nothing stored.
+    ASSERT_TRUE(drive::ForgetStoredSettings());
     m_menuAt = {GetSystemMetrics(SM_CXSCREEN) / 2 - 60, GetSystemMetrics(SM_CYSCREEN) / 2 - 60};
 }
 
@@ -92,6 +96,26 @@ void KorvaneTest::Launch(drive::Notebook& from, drive::ChildProcess* process)
     ASSERT_TRUE(from.LaunchKorvane(process)) << "Korvane.exe does not start";
 }
 
+void KorvaneTest::Relaunch(size_t startupCommands)
+{
+    Mark();
+    ASSERT_NO_FATAL_FAILURE(Launch(*notebook, &korvane));
+    main = drive::WaitForMainWindow(korvane.ProcessId(), kStartTimeoutMs);
+    ASSERT_NE(main, nullptr) << "Korvane's main window does not appear";
+    ASSERT_TRUE(WaitForCommands(startupCommands));
+    ASSERT_TRUE(drive::Settle(main));
+}
+
+void KorvaneTest::ChooseAndSettle(drive::MenuEntry entry, size_t commands)
+{
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr) << "the tray menu does not open";
+    Mark();
+    ASSERT_TRUE(drive::ChooseFromMenu(menu, entry));
+    ASSERT_TRUE(WaitForCommands(commands));
+    ASSERT_TRUE(drive::Settle(main));
+}
+
 void KorvaneTest::TearDown()
 {
     // A test that left Korvane running ends it as a user would, so that its
@@ -101,6 +125,7 @@ void KorvaneTest::TearDown()
         korvane.WaitForExit(kExitTimeoutMs);
     }
     korvane.Kill();
+    drive::ForgetStoredSettings();
     if (notebook)
         notebook->StopFirmware();
     if (!HasFailure() && notebook)
@@ -167,6 +192,14 @@ void KorvaneTest::FlushPostedMessages() const
     HWND menu = OpenMenu();
     ASSERT_NE(menu, nullptr) << "the tray menu does not open";
     ASSERT_TRUE(drive::CloseMenu(menu)) << "the tray menu does not close with Escape";
+}
+
+DWORD KorvaneTest::RunCommand(const wchar_t* arguments, std::string* output)
+{
+    DWORD status = 1000;
+    EXPECT_TRUE(notebook->RunKorvane(arguments, 30000, &status, output))
+        << drive::Narrow(arguments) << " does not end";
+    return status;
 }
 
 long KorvaneTest::CloseKorvane()

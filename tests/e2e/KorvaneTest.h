@@ -54,6 +54,14 @@ protected:
     // driver was called) and Korvane's thread is idle.
     void StartNotebook(size_t startupCommands = 4, bool withFirmware = true);
 
+    // Marks, starts Korvane again from the notebook's folder and returns once
+    // its start-up sent `startupCommands` firmware commands and its thread is
+    // idle.
+    void Relaunch(size_t startupCommands = 4);
+    // Marks and chooses entry from the tray menu with the keyboard; returns
+    // once `commands` firmware commands followed and Korvane is idle.
+    void ChooseAndSettle(drive::MenuEntry entry, size_t commands);
+
     // Starts another Korvane process from `notebook`'s folder.
     void Launch(drive::Notebook& from, drive::ChildProcess* process);
 
@@ -76,6 +84,10 @@ protected:
     // A posted input's effect is certain once a later posted message was
     // handled: a right-click opens the menu, which is then closed again.
     void FlushPostedMessages() const;
+
+    // Runs "Korvane.exe arguments" from the notebook's folder to its end:
+    // its exit status (1000 when it did not end), its standard output.
+    DWORD RunCommand(const wchar_t* arguments, std::string* output);
 
     // Ends Korvane with WM_CLOSE and returns its exit status (-1 when it did
     // not end in time).
