@@ -43,6 +43,8 @@ constexpr char kHelp[] =
     "  enable | disable  the menu's Enable or Disable command\n"
     "  about             the menu's About command\n"
     "  resume | suspend  power broadcasts (resume waits 2 s, then restores default clocks)\n"
+    "  battery | ac      power-source broadcasts (followed after 3 s with \"Only on AC power\")\n"
+    "  ac-only | notices the menu's two options, each turned over\n"
     "  lock | unlock | logoff | logon | connect | disconnect   session changes\n"
     "  help              this text\n"
     "  quit              Exit from Korvane's menu (default clocks restored), then stop\n";
@@ -235,9 +237,12 @@ bool Console::Handle(const std::string& line)
         else
             std::printf("  Korvane's window did not take the message\n");
         return true;
-    } else if (verb == "enable" || verb == "disable" || verb == "about") {
+    } else if (verb == "enable" || verb == "disable" || verb == "about" || verb == "ac-only" ||
+               verb == "notices") {
         const WPARAM command = verb == "enable"    ? drive::kMenuEnable
                                : verb == "disable" ? drive::kMenuDisable
+                               : verb == "ac-only" ? drive::kMenuAcOnly
+                               : verb == "notices" ? drive::kMenuNotices
                                                    : drive::kMenuAbout;
         DWORD_PTR result = 0;
         acted = SendMessageTimeoutW(m_main, WM_COMMAND, command, 0, SMTO_NORMAL, 15000, &result) != 0;
@@ -246,6 +251,8 @@ bool Console::Handle(const std::string& line)
         acted = drive::SendPowerBroadcast(m_main, 7);
     } else if (verb == "suspend")
         acted = drive::SendPowerBroadcast(m_main, 4);
+    else if (verb == "battery" || verb == "ac")
+        acted = drive::SendPowerSource(m_main, verb == "ac" ? 0 : 1);
     else if (SessionCode(verb, &session))
         acted = drive::SendSessionChange(m_main, session);
     else {

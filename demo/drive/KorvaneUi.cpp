@@ -1,6 +1,7 @@
 #include "KorvaneUi.h"
 
 #include "PipeIo.h"
+#include "UniqueHandle.h"
 
 namespace drive {
 
@@ -11,6 +12,9 @@ constexpr DWORD kPollMs = 20;
 constexpr DWORD kKeyGapMs = 60;
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr wchar_t kMenuClass[] = L"#32768";
+// GUID_ACDC_POWER_SOURCE
+constexpr GUID kPowerSourceSetting = {
+    0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
 
 struct WindowQuery
 {
@@ -58,6 +62,10 @@ std::vector<WORD> KeysFor(MenuEntry entry)
         return {VK_DOWN};
     case MenuEntry::Disable:
         return {VK_DOWN, VK_DOWN};
+    case MenuEntry::AcOnly:
+        return {VK_DOWN, VK_DOWN, VK_DOWN};
+    case MenuEntry::Notices:
+        return {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN};
     case MenuEntry::About:
         return {VK_UP, VK_UP};
     case MenuEntry::Exit:
@@ -88,6 +96,10 @@ const char* MenuEntryName(MenuEntry entry)
         return "Enable";
     case MenuEntry::Disable:
         return "Disable";
+    case MenuEntry::AcOnly:
+        return "Only on AC power";
+    case MenuEntry::Notices:
+        return "Notices";
     case MenuEntry::About:
         return "About";
     case MenuEntry::Exit:
@@ -195,6 +207,33 @@ bool SendPowerBroadcast(HWND mainWindow, WPARAM type, LPARAM data, LRESULT* resu
     if (result)
         *result = static_cast<LRESULT>(answer);
     return true;
+}
+
+bool SendPowerSource(HWND mainWindow, DWORD source)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(mainWindow, &pid);
+    pipeio::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process.Get())
+        return false;
+    // POWERBROADCAST_SETTING with its one 32-bit value.
+    struct
+    {
+        GUID setting;
+        DWORD length;
+        DWORD value;
+    } record{kPowerSourceSetting, sizeof(DWORD), source};
+    void* remote =
+        VirtualAllocEx(process.Get(), nullptr, sizeof record, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote)
+        return false;
+    LRESULT result = 0;
+    const bool sent =
+        WriteProcessMemory(process.Get(), remote, &record, sizeof record, nullptr) &&
+        SendPowerBroadcast(mainWindow, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote), &result) &&
+        result == 1;
+    VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
+    return sent;
 }
 
 bool SendSessionChange(HWND mainWindow, WPARAM code)

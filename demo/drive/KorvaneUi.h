@@ -16,11 +16,15 @@ constexpr UINT kMenuEnable = 300;
 constexpr UINT kMenuDisable = 301;
 constexpr UINT kMenuAbout = 302;
 constexpr UINT kMenuExit = 303;
+constexpr UINT kMenuAcOnly = 310;
+constexpr UINT kMenuNotices = 311;
 constexpr UINT kSysCommandAbout = 16;
 
 enum class MenuEntry {
     Enable,
     Disable,
+    AcOnly,
+    Notices,
     About,
     Exit,
 };
@@ -58,7 +62,8 @@ bool PressKey(WORD virtualKey);
 
 // Chooses an entry of the open menu with arrow keys and Enter, and waits
 // until the menu has closed. The side bar and the separators are skipped by
-// the menu itself: Down reaches Enable, Down Down Disable, Up Up About, Up Exit.
+// the menu itself: Down reaches Enable, Down Down Disable, three Downs "Only
+// on AC power", four "Notices", Up Up About, Up Exit.
 bool ChooseFromMenu(HWND menuWindow, MenuEntry entry, DWORD timeoutMs = 5000);
 // Closes the open menu with Escape.
 bool CloseMenu(HWND menuWindow, DWORD timeoutMs = 5000);
@@ -66,6 +71,12 @@ bool CloseMenu(HWND menuWindow, DWORD timeoutMs = 5000);
 // Power and session broadcasts, sent: they return once handled.
 bool SendPowerBroadcast(HWND mainWindow, WPARAM type, LPARAM data = 0, LRESULT* result = nullptr);
 bool SendSessionChange(HWND mainWindow, WPARAM code);
+
+// A power-source change as the system broadcasts it (PBT_POWERSETTINGCHANGE
+// for GUID_ACDC_POWER_SOURCE): 0 AC power, 1 battery. The record is written
+// into Korvane's process, where the system would pass it; returns once the
+// broadcast was handled.
+bool SendPowerSource(HWND mainWindow, DWORD source);
 
 // The shell's "TaskbarCreated" broadcast, sent to Korvane's window only.
 bool SendTaskbarCreated(HWND mainWindow);

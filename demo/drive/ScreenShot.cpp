@@ -93,11 +93,14 @@ bool WriteBmp(const std::wstring& path, int width, int height, const std::vector
 
 } // namespace
 
-bool SaveWindowPicture(HWND window, const std::wstring& bmpPath, DWORD timeoutMs)
+bool SaveWindowPicture(HWND window, const std::wstring& bmpPath, DWORD timeoutMs, int margin)
 {
     RECT rect;
     if (!GetWindowRect(window, &rect))
         return false;
+    InflateRect(&rect, margin, margin);
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&rect, &rect, &screen);
     pipeio::Deadline deadline(timeoutMs);
     std::vector<unsigned char> last = Capture(rect);
     for (;;) {

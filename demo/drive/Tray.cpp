@@ -3,29 +3,46 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <vector>
+
 namespace drive {
 
 namespace {
 
-struct TooltipCount
+struct ShellTooltips
 {
     DWORD shellPid;
-    int tools;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK AddTooltipTools(HWND hwnd, LPARAM param)
+BOOL CALLBACK CollectTooltip(HWND hwnd, LPARAM param)
 {
-    auto* count = reinterpret_cast<TooltipCount*>(param);
+    auto* tooltips = reinterpret_cast<ShellTooltips*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t name[64];
-    if (pid != count->shellPid || !GetClassNameW(hwnd, name, ARRAYSIZE(name)) ||
-        lstrcmpW(name, TOOLTIPS_CLASSW) != 0)
-        return TRUE;
-    DWORD_PTR tools = 0;
-    if (SendMessageTimeoutW(hwnd, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &tools))
-        count->tools += static_cast<int>(tools);
+    if (pid == tooltips->shellPid && GetClassNameW(hwnd, name, ARRAYSIZE(name)) &&
+        lstrcmpW(name, TOOLTIPS_CLASSW) == 0)
+        tooltips->found.push_back(hwnd);
     return TRUE;
+}
+
+// The tooltip windows of the shell's process, and whether it was found.
+bool FindShellTooltips(std::vector<HWND>* found)
+{
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray)
+        return false;
+    ShellTooltips tooltips{0, {}};
+    GetWindowThreadProcessId(tray, &tooltips.shellPid);
+    EnumWindows(CollectTooltip, reinterpret_cast<LPARAM>(&tooltips));
+    *found = std::move(tooltips.found);
+    return true;
+}
+
+bool IsBalloon(HWND tooltip)
+{
+    return (GetWindowLongW(tooltip, GWL_STYLE) & TTS_BALLOON) != 0;
 }
 
 NOTIFYICONDATAW IconRecord(HWND owner, UINT id)
@@ -55,13 +72,28 @@ bool DeleteTrayIcon(HWND owner, UINT id)
 
 int TrayIconCount()
 {
-    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
-    if (!tray)
+    std::vector<HWND> tooltips;
+    if (!FindShellTooltips(&tooltips))
         return -1;
-    TooltipCount count{0, 0};
-    GetWindowThreadProcessId(tray, &count.shellPid);
-    EnumWindows(AddTooltipTools, reinterpret_cast<LPARAM>(&count));
-    return count.tools;
+    int tools = 0;
+    for (HWND tooltip : tooltips) {
+        // A notice's balloon is a tooltip of its own, with one tool: no icon.
+        DWORD_PTR count = 0;
+        if (!IsBalloon(tooltip) &&
+            SendMessageTimeoutW(tooltip, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count))
+            tools += static_cast<int>(count);
+    }
+    return tools;
+}
+
+HWND FindNoticeBalloon()
+{
+    std::vector<HWND> tooltips;
+    FindShellTooltips(&tooltips);
+    for (HWND tooltip : tooltips)
+        if (IsBalloon(tooltip) && IsWindowVisible(tooltip))
+            return tooltip;
+    return nullptr;
 }
 
 OwnTrayIcon::OwnTrayIcon()

@@ -14,8 +14,13 @@ bool DeleteTrayIcon(HWND owner, UINT id);
 
 // How many icons the tray shows. Wine's tray keeps one tooltip tool per icon
 // in the tooltip window of the shell's process and destroys that window with
-// the last icon; -1 when the shell's tray window cannot be found.
+// the last icon (a notice's balloon, a tooltip of its own, is not counted);
+// -1 when the shell's tray window cannot be found.
 int TrayIconCount();
+
+// The notification balloon the shell shows for an icon, while it is shown:
+// a visible balloon tooltip of the shell's process; null when none is.
+HWND FindNoticeBalloon();
 
 // An icon of this process, for checking the two observers above: added on
 // construction to a hidden window of its own, deleted on destruction.

@@ -1,10 +1,10 @@
 // korvane-tour: a guided tour of Korvane on a simulated notebook. Starts the
 // firmware service simulator and Korvane.exe with a fake GPU, gives Korvane
 // its real inputs one after the other (tray clicks, the menu chosen with the
-// keyboard, firmware events, power and session broadcasts) and prints what
-// each caused. Every step is checked; the exit status is 0 only when all
-// passed. Pictures of the menu, the text menu shown while a screen reader
-// runs, and the About box are saved as BMP files.
+// keyboard, firmware events, power and session broadcasts, the command line)
+// and prints what each caused. Every step is checked; the exit status is 0
+// only when all passed. Pictures of the menu, the text menu shown while a
+// screen reader runs, the About box and a notice are saved as BMP files.
 //
 //   korvane-tour [--gpu nvidia|amd] [--out FOLDER]
 #include "Files.h"
@@ -12,6 +12,7 @@
 #include "KorvaneUi.h"
 #include "Notebook.h"
 #include "ScreenShot.h"
+#include "StoredSettings.h"
 #include "Timeline.h"
 #include "Tray.h"
 
@@ -33,6 +34,10 @@ constexpr DWORD kStartTimeoutMs = 20000;
 constexpr WPARAM kResumeSuspend = 7; // PBT_APMRESUMESUSPEND
 constexpr WPARAM kSessionLock = 7;   // WTS_SESSION_LOCK
 constexpr WPARAM kSessionUnlock = 8; // WTS_SESSION_UNLOCK
+constexpr DWORD kOnAC = 0;           // power source values of the broadcast
+constexpr DWORD kOnBattery = 1;
+// Korvane follows a power-source change once it has held this long.
+constexpr DWORD kSettleMs = 3000;
 
 struct Options
 {
@@ -118,8 +123,12 @@ private:
     bool Exit(std::string* problem);
     bool StartWithScreenReader(std::string* problem);
     bool ExitFromTextMenu(std::string* problem);
+    bool PowerSource(DWORD source, std::string* problem);
+    bool UnpluggedWithNotice(std::string* problem);
+    bool PlugWiggle(std::string* problem);
+    bool CommandLine(const wchar_t* arguments, std::string* problem);
 
-    bool SavePicture(HWND window, const wchar_t* name, std::string* problem);
+    bool SavePicture(HWND window, const wchar_t* name, std::string* problem, int margin = 0);
 
     drive::Notebook& m_notebook;
     const Options& m_options;
@@ -146,10 +155,10 @@ bool Tour::StartKorvane(std::string* problem)
     return true;
 }
 
-bool Tour::SavePicture(HWND window, const wchar_t* name, std::string* problem)
+bool Tour::SavePicture(HWND window, const wchar_t* name, std::string* problem, int margin)
 {
     std::wstring path = drive::JoinPath(m_options.out, name);
-    if (!drive::SaveWindowPicture(window, path)) {
+    if (!drive::SaveWindowPicture(window, path, 3000, margin)) {
         *problem = "cannot save the picture " + drive::Narrow(path);
         return false;
     }
@@ -284,6 +293,65 @@ bool Tour::ExitFromTextMenu(std::string* problem)
     return exited;
 }
 
+bool Tour::PowerSource(DWORD source, std::string* problem)
+{
+    if (drive::SendPowerSource(m_timeline.MainWindow(), source))
+        return true;
+    *problem = "the power-source broadcast is not handled";
+    return false;
+}
+
+// The notice comes a moment after the clocks changed (changes close together
+// give one), and the shell shows it a moment later, in place of an earlier
+// notice still showing.
+bool Tour::UnpluggedWithNotice(std::string* problem)
+{
+    const HWND earlier = drive::FindNoticeBalloon();
+    if (!PowerSource(kOnBattery, problem))
+        return false;
+    const auto told = [&] {
+        for (const std::string& record : m_notebook.DiagnosticLog())
+            if (record.find("notice shown: Default clocks, running on battery") != std::string::npos)
+                return true;
+        return false;
+    };
+    HWND balloon = nullptr;
+    if (!drive::WaitUntil(told, 15000) ||
+        !drive::WaitUntil(
+            [&] { return (balloon = drive::FindNoticeBalloon()) != nullptr && balloon != earlier; }, 10000)) {
+        *problem = "no notice of the battery shows from the tray icon";
+        return false;
+    }
+    Sleep(300);
+    // With the icon it points at.
+    return SavePicture(balloon, L"notice.bmp", problem, 24);
+}
+
+// Plugged in and out again within the settle time; then as long again, so
+// that a change taken too early would show.
+bool Tour::PlugWiggle(std::string* problem)
+{
+    if (!PowerSource(kOnAC, problem))
+        return false;
+    Sleep(kSettleMs / 3);
+    if (!PowerSource(kOnBattery, problem))
+        return false;
+    Sleep(kSettleMs + 500);
+    return true;
+}
+
+bool Tour::CommandLine(const wchar_t* arguments, std::string* problem)
+{
+    DWORD status = 0;
+    std::string output;
+    if (!m_notebook.RunKorvane(arguments, 20000, &status, &output) || status != 0) {
+        *problem = "Korvane.exe " + drive::Narrow(arguments) + " ended with status " +
+                   std::to_string(status) + ": " + output;
+        return false;
+    }
+    return true;
+}
+
 void Tour::EndKorvane()
 {
     if (!m_korvane.IsRunning())
@@ -311,7 +379,8 @@ bool Tour::Run()
         "  Q System:1  root\\WMI:Q:QEL_System:System:1   bit value 1 = default clocks forced\n"
         "  Q AP        root\\WMI:Q:QEL_AP:AP:6           read the AP state\n"
         "  S AP=n      root\\WMI:S:QEL_AP:AP:6:n         write the AP state (then read back)\n"
-        "Firmware events wait 3 s and resume waits 2 s before acting, as on the notebook.");
+        "Firmware events wait 3 s and resume waits 2 s before acting, as on the notebook;\n"
+        "with \"Only on AC power\" on, a power-source change counts once it has held 3 s.");
 
     struct Step
     {
@@ -381,6 +450,24 @@ bool Tour::Run()
          [&](std::string* p) { return ShowAbout(p); },
          {{}, 1, "overclocked"}},
         {"About box: OK", [&](std::string* p) { return CloseAbout(p); }, {{}, 1, "overclocked"}},
+        {"menu: Only on AC power (Down Down Down Enter)",
+         [&](std::string* p) { return Choose(MenuEntry::AcOnly, p); },
+         {{}, 1, "overclocked"}},
+        {"right-click: menu, option checked (picture)",
+         [&](std::string* p) { return RightClick(L"menu-ac-only.bmp", p); },
+         {{}, 1, "overclocked"}},
+        {"unplugged: battery held 3 s, notice (picture)",
+         [&](std::string* p) { return UnpluggedWithNotice(p); },
+         {ClockOperation(0), 0, "default"}},
+        {"plug wiggle: AC, battery again in 1 s (nothing)",
+         [&](std::string* p) { return PlugWiggle(p); },
+         {{}, 0, "default"}},
+        {"plugged in: AC held 3 s, overclocked again",
+         [&](std::string* p) { return PowerSource(kOnAC, p); },
+         {ClockOperation(1), 1, "overclocked"}},
+        {"Korvane.exe /ac-only off (command line)",
+         [&](std::string* p) { return CommandLine(L"/ac-only off", p); },
+         {{}, 1, "overclocked"}},
         {"right-click, menu: Exit (Up Enter); exit status 0",
          [&](std::string* p) { return Exit(p); },
          {Concat({ClockOperation(0), ClockOperation(0)}), 0, "default", false}},
@@ -418,6 +505,9 @@ int wmain(int argc, wchar_t** argv)
     setup.firmware.ap = 0;
     std::wstring folder = drive::JoinPath(options.out, options.amd ? L"notebook-amd" : L"notebook-nvidia");
     drive::Notebook notebook(folder, setup, L"korvane-tour-" + std::to_wstring(GetCurrentProcessId()));
+    // The tour starts as a first start does, with nothing stored, and leaves
+    // nothing stored behind.
+    drive::ForgetStoredSettings();
     std::string error;
     if (!notebook.Prepare(&error) || !notebook.StartFirmware()) {
         std::fprintf(stderr, "korvane-tour: %s\n",
@@ -436,6 +526,7 @@ int wmain(int argc, wchar_t** argv)
     // Korvane is ended by now (Exit, or killed with the tour on a failure).
     const std::string finalMode = notebook.ClockMode();
     notebook.StopFirmware();
+    drive::ForgetStoredSettings();
 
     std::printf("\n");
     if (passed && finalMode != "default") {
