@@ -113,12 +113,13 @@ TEST_F(SettingsStore, AValueOfAnotherTypeOrOutOfRangeCountsAsAbsentAndIsLogged)
 
 TEST_F(SettingsStore, GoodAndBadValuesAreTakenOneByOne)
 {
+    // The middle one would read as on were its type not looked at.
     const DWORD zero = 0;
-    const DWORD one = 1;
+    const BYTE one[4] = {1, 0, 0, 0};
     Store(L"Overclock", REG_DWORD, &zero, sizeof zero);
-    Store(L"OnlyOnACPower", REG_SZ, L"1", 4);
-    Store(L"Notices", REG_DWORD, &one, sizeof one);
-    ExpectSettings(LoadSettings(), false, false, true);
+    Store(L"OnlyOnACPower", REG_BINARY, one, sizeof one);
+    Store(L"Notices", REG_DWORD, &zero, sizeof zero);
+    ExpectSettings(LoadSettings(), false, false, false);
 }
 
 TEST_F(SettingsStore, AKeyThatCannotBeWrittenFailsTheWriteAndIsLogged)
