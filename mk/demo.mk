@@ -3,7 +3,7 @@
 #   make demo [GPU=amd]     guided tour on a virtual display, pictures in $(BUILD)/demo/
 #   make run [GPU=amd]      Korvane on your display with a console to drive it
 #   make dist               $(BUILD)/dist/Korvane-<version>-setup.exe and .zip
-#   make docs-screenshot    the tour's menu pictures as docs/menu.png and docs/menu-screen-reader.png
+#   make docs-screenshot    the tour's pictures as docs/menu.png, docs/menu-screen-reader.png and docs/notice.png
 BUILD ?= build
 GPU ?= nvidia
 
@@ -21,3 +21,4 @@ dist:
 docs-screenshot: demo
 	cp $(BUILD)/demo/menu-enabled.png docs/menu.png
 	cp $(BUILD)/demo/menu-screen-reader.png docs/menu-screen-reader.png
+	cp $(BUILD)/demo/notice.png docs/notice.png
