@@ -1,6 +1,7 @@
-// Loading and initialising nvapi.dll.
+// Loading and initialising the NVIDIA driver library.
 #include "gpu/NvapiBackend.h"
 
+#include "gpu/NvapiLibrary.h"
 #include "gpu/NvapiModule.h"
 #include "gpu/ProcCast.h"
 
@@ -43,9 +44,9 @@ NvQueryInterfaceFn NvapiQueryFunction()
 int LoadNvapi()
 {
     if (!g_hNvapi) {
-        g_hNvapi = LoadLibraryW(L"nvapi.dll");
+        g_hNvapi = LoadLibraryW(kNvapiLibrary);
         if (!g_hNvapi) {
-            diag::Log("NVIDIA: nvapi.dll does not load (error %lu)", GetLastError());
+            diag::Log("NVIDIA: " KORVANE_NVAPI_LIBRARY " does not load (error %lu)", GetLastError());
             return NVAPI_LIBRARY_NOT_FOUND;
         }
     }
@@ -53,7 +54,7 @@ int LoadNvapi()
     g_queryInterface =
         detail::ProcAs<detail::NvQueryInterfaceFn>(GetProcAddress(g_hNvapi, "nvapi_QueryInterface"));
     if (!g_queryInterface) {
-        diag::Log("NVIDIA: nvapi.dll has no nvapi_QueryInterface");
+        diag::Log("NVIDIA: " KORVANE_NVAPI_LIBRARY " has no nvapi_QueryInterface");
         UnloadNvapi();
         return NVAPI_ERROR;
     }

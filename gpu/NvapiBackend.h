@@ -1,11 +1,11 @@
-// NVIDIA backend: nvapi.dll loaded at run time and reached through
+// NVIDIA backend: the driver library (gpu/NvapiLibrary.h) loaded at run time and reached through
 // nvapi_QueryInterface by interface ID. Module-level state, one per process.
 #pragma once
 #include "gpu/NvapiTypes.h"
 
 namespace gpu {
 
-// Loads "nvapi.dll" (once; a held handle is reused) and runs NvAPI_Initialize.
+// Loads kNvapiLibrary (once; a held handle is reused) and runs NvAPI_Initialize.
 // NVAPI_OK, NVAPI_LIBRARY_NOT_FOUND when the library does not load, or
 // NVAPI_ERROR when its query function or initialisation is missing or fails;
 // the library is unloaded then.

@@ -30,6 +30,11 @@ bool StartsWith(const std::string& text, const char* prefix)
 
 } // namespace
 
+std::wstring FakeNvapiPath()
+{
+    return JoinPath(JoinPath(ProgramFolder(), L"fakes\\nvapi"), gpu::kNvapiLibrary);
+}
+
 Notebook::Notebook(std::wstring folder, NotebookSetup setup, std::wstring pipeName)
     : m_folder(std::move(folder)), m_setup(std::move(setup)), m_firmware(std::move(pipeName))
 {}
@@ -49,7 +54,7 @@ bool Notebook::Prepare(std::string* error)
     const std::wstring fakes = JoinPath(bin, L"fakes");
     std::vector<std::wstring> files = {JoinPath(bin, L"Korvane.exe"), JoinPath(bin, L"QELWmiAcpi.dll")};
     if (m_setup.nvidia)
-        files.push_back(JoinPath(fakes, L"nvapi\\nvapi.dll"));
+        files.push_back(FakeNvapiPath());
     if (m_setup.amd)
         files.push_back(JoinPath(JoinPath(fakes, m_setup.adlFolder), m_setup.adlFile));
     for (const std::wstring& file : files) {

@@ -6,6 +6,8 @@
 #include "ChildProcess.h"
 #include "SimProcess.h"
 
+#include "gpu/NvapiLibrary.h"
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,10 @@ struct AdlClock
     int defaultClock;
     int maxClock;
 };
+
+// The fake NVIDIA driver in bin\fakes\nvapi, named as this build's Korvane
+// loads it (gpu::kNvapiLibrary).
+std::wstring FakeNvapiPath();
 
 struct NotebookSetup
 {

@@ -365,7 +365,8 @@ void Tour::EndKorvane()
 
 bool Tour::Run()
 {
-    const char* gpu = m_options.amd ? "AMD (fake ADL: engine and memory clocks)" : "NVIDIA (fake nvapi.dll)";
+    const char* gpu = m_options.amd ? "AMD (fake ADL: engine and memory clocks)"
+                                    : "NVIDIA (fake " KORVANE_NVAPI_LIBRARY ")";
     m_timeline.PrintHeader(
         std::string("Korvane on a simulated notebook with an ") + gpu +
         "\n\n"

@@ -1,6 +1,7 @@
-// Fake nvapi.dll for the tests and the demo: answers nvapi_QueryInterface for
-// the entry points the program uses, records every call and keeps a
-// simulated clock mode.
+// Fake NVIDIA driver library for the tests and the demo (nvapi.dll, in a
+// 64-bit build nvapi64.dll): answers nvapi_QueryInterface for the entry
+// points the program uses, records every call and keeps a simulated clock
+// mode.
 //
 // Configuration: FakeNv_Configure(text), or else the file named by
 // KORVANE_FAKE_NVAPI_CONFIG, read at the first call into the library. One

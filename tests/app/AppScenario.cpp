@@ -13,6 +13,7 @@
 #include "Waits.h"
 #include "gpu/AdlBackend.h"
 #include "gpu/NvapiBackend.h"
+#include "gpu/NvapiLibrary.h"
 #include "gpu/WarningBox.h"
 #include "resource.h"
 
@@ -226,7 +227,7 @@ void AppScenario::UseDrivers(Drivers drivers)
         fakes.push_back(gputest::kFakeAtiadlxx);
     m_folder = std::make_unique<gputest::DriverFolder>(fakes);
     ASSERT_TRUE(m_folder->Ready());
-    m_nvapi = std::make_unique<FakeDriver>(m_folder->FileInside(L"nvapi.dll"), "FakeNv_");
+    m_nvapi = std::make_unique<FakeDriver>(m_folder->FileInside(gpu::kNvapiLibrary), "FakeNv_");
     ASSERT_TRUE(m_nvapi->Ready());
     if (drivers == Drivers::NvidiaAndAdl) {
         m_adl = std::make_unique<FakeDriver>(m_folder->FileInside(L"atiadlxx.dll"), "FakeAdl_");

@@ -1,9 +1,11 @@
 #include "DriverFolder.h"
 
+#include "gpu/NvapiLibrary.h"
+
 namespace gputest {
 
-const FakeDll kFakeNvapi = {L"nvapi", L"nvapi.dll"};
-const FakeDll kFakeNvapiWithoutQuery = {L"nvapi-no-query", L"nvapi.dll"};
+const FakeDll kFakeNvapi = {L"nvapi", gpu::kNvapiLibrary};
+const FakeDll kFakeNvapiWithoutQuery = {L"nvapi-no-query", gpu::kNvapiLibrary};
 const FakeDll kFakeAtiadlxx = {L"atiadlxx", L"atiadlxx.dll"};
 const FakeDll kFakeAtiadlxy = {L"atiadlxy", L"atiadlxy.dll"};
 

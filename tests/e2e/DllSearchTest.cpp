@@ -1,21 +1,30 @@
-// Where Korvane takes its driver libraries from: a fake nvapi.dll planted in
-// the working directory or on PATH is ignored (Korvane ends as on a machine
-// without a GPU), one in the system folder is loaded.
+// Where Korvane takes its driver libraries from: a fake NVIDIA driver planted
+// in the working directory or on PATH is ignored (Korvane ends as on a
+// machine without a GPU), one in the system folder is loaded. Nor is the
+// other architecture's library loaded, even beside Korvane.exe.
 #include "KorvaneTest.h"
 
 #include "Files.h"
+#include "gpu/NvapiLibrary.h"
 
 namespace e2e {
 namespace {
 
-// The fake NVIDIA driver copied into a folder, deleted again on every road.
+// The name only the other architecture's Korvane loads.
+#ifdef _WIN64
+constexpr wchar_t kOtherArchitectureNvapi[] = L"nvapi.dll";
+#else
+constexpr wchar_t kOtherArchitectureNvapi[] = L"nvapi64.dll";
+#endif
+
+// The fake NVIDIA driver copied into a folder under a name, deleted again on
+// every road.
 class PlantedNvapi
 {
 public:
-    explicit PlantedNvapi(const std::wstring& folder) : m_path(drive::JoinPath(folder, L"nvapi.dll"))
+    PlantedNvapi(const std::wstring& folder, const wchar_t* name) : m_path(drive::JoinPath(folder, name))
     {
-        const std::wstring fake = drive::JoinPath(drive::ProgramFolder(), L"fakes\\nvapi\\nvapi.dll");
-        m_planted = CopyFileW(fake.c_str(), m_path.c_str(), FALSE) != FALSE;
+        m_planted = CopyFileW(drive::FakeNvapiPath().c_str(), m_path.c_str(), FALSE) != FALSE;
     }
     ~PlantedNvapi()
     {
@@ -50,13 +59,13 @@ protected:
     }
 
     // Starts Korvane without a driver in its own folder; the fake stands in
-    // the folder the setup names.
-    void PlantAndLaunch(const std::wstring& folder)
+    // folder (the setup names it, or it is Korvane's own) under name.
+    void PlantAndLaunch(const std::wstring& folder, const wchar_t* name = gpu::kNvapiLibrary)
     {
         notebook = std::make_unique<drive::Notebook>(FolderFor(), setup);
         std::string error;
         ASSERT_TRUE(notebook->Prepare(&error)) << error;
-        planted = std::make_unique<PlantedNvapi>(folder);
+        planted = std::make_unique<PlantedNvapi>(folder, name);
         ASSERT_TRUE(planted->Planted()) << "cannot write " << drive::Narrow(planted->Path());
         ASSERT_TRUE(notebook->StartFirmware());
         ASSERT_NO_FATAL_FAILURE(Launch(*notebook, &korvane));
@@ -66,10 +75,17 @@ protected:
     std::unique_ptr<PlantedNvapi> planted;
 };
 
+enum class Place {
+    WorkingDirectory,
+    Path,
+    ProgramFolder,
+};
+
 struct UntrustedCase
 {
     const char* name;
-    bool workingFolder;
+    Place place;
+    const wchar_t* file;
 };
 
 class DllSearchUntrusted : public DllSearch, public ::testing::WithParamInterface<UntrustedCase>
@@ -77,11 +93,16 @@ class DllSearchUntrusted : public DllSearch, public ::testing::WithParamInterfac
 
 TEST_P(DllSearchUntrusted, AFakeDriverThereIsNotLoaded)
 {
+    const UntrustedCase& c = GetParam();
     setup.nvidia = false;
-    plantFolder = FolderFor(L"-planted");
-    ASSERT_TRUE(drive::MakeEmptyFolder(plantFolder));
-    (GetParam().workingFolder ? setup.workingFolder : setup.pathFolder) = plantFolder;
-    ASSERT_NO_FATAL_FAILURE(PlantAndLaunch(plantFolder));
+    std::wstring folder = FolderFor();
+    if (c.place != Place::ProgramFolder) {
+        plantFolder = FolderFor(L"-planted");
+        ASSERT_TRUE(drive::MakeEmptyFolder(plantFolder));
+        (c.place == Place::WorkingDirectory ? setup.workingFolder : setup.pathFolder) = plantFolder;
+        folder = plantFolder;
+    }
+    ASSERT_NO_FATAL_FAILURE(PlantAndLaunch(folder, c.file));
 
     DWORD status = 0;
     ASSERT_TRUE(korvane.WaitForExit(20000, &status)) << "Korvane runs: it found a driver";
@@ -90,8 +111,11 @@ TEST_P(DllSearchUntrusted, AFakeDriverThereIsNotLoaded)
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, DllSearchUntrusted,
-                         ::testing::Values(UntrustedCase{"WorkingDirectory", true},
-                                           UntrustedCase{"Path", false}),
+                         ::testing::Values(UntrustedCase{"WorkingDirectory", Place::WorkingDirectory,
+                                                         gpu::kNvapiLibrary},
+                                           UntrustedCase{"Path", Place::Path, gpu::kNvapiLibrary},
+                                           UntrustedCase{"OtherArchitecturesNameBesideKorvane",
+                                                         Place::ProgramFolder, kOtherArchitectureNvapi}),
                          CaseName<UntrustedCase>);
 
 // Writes into the Wine prefix's system folder, shared by every test: this

@@ -7,6 +7,7 @@
 #include "FakeDriver.h"
 
 #include "gpu/AdlBackend.h"
+#include "gpu/NvapiLibrary.h"
 #include "gpu/NvapiBackend.h"
 #include "gpu/WarningBox.h"
 
@@ -48,7 +49,7 @@ protected:
         return *m_fakes.back();
     }
 
-    FakeDriver& FakeNvapi() { return Fake(L"nvapi.dll", "FakeNv_"); }
+    FakeDriver& FakeNvapi() { return Fake(gpu::kNvapiLibrary, "FakeNv_"); }
 
     static int WINAPI NoBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
 

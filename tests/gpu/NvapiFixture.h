@@ -1,4 +1,4 @@
-// A fake nvapi.dll that each test configures before loading it.
+// A fake NVIDIA driver library that each test configures before loading it.
 #pragma once
 #include "DriverScenario.h"
 

@@ -2,6 +2,8 @@
 // asks of it, and that a failure leaves nothing loaded.
 #include "DriverScenario.h"
 
+#include "gpu/NvapiLibrary.h"
+
 using namespace gputest;
 
 namespace {
@@ -11,7 +13,7 @@ const std::string kQueryInitialize = "nvapi_QueryInterface 0x0150E828 -> found";
 struct LoadCase
 {
     const char* name;
-    const FakeDll* dll; // null: no nvapi.dll anywhere
+    const FakeDll* dll; // null: no driver library anywhere
     const char* config;
     int expected;
     std::vector<std::string> log;
@@ -42,7 +44,7 @@ TEST_P(NvapiLoad, StatusCallsAndWhatStaysLoaded)
         fake->Release();
     }
     // Only the backend's own reference can be left now.
-    EXPECT_EQ(IsModuleLoaded(L"nvapi.dll"), c.expected == gpu::NVAPI_OK);
+    EXPECT_EQ(IsModuleLoaded(gpu::kNvapiLibrary), c.expected == gpu::NVAPI_OK);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -87,10 +89,10 @@ TEST_F(NvapiReload, SecondLoadReusesTheHandleAndInitialisesAgain)
     EXPECT_EQ(m_fake->Log(), (std::vector<std::string>{kQueryInitialize, "NvAPI_Initialize -> 0",
                                                        kQueryInitialize, "NvAPI_Initialize -> 0"}));
     m_fake->Release();
-    ASSERT_TRUE(IsModuleLoaded(L"nvapi.dll"));
+    ASSERT_TRUE(IsModuleLoaded(gpu::kNvapiLibrary));
     // One FreeLibrary ends it: the second call took no reference of its own.
     gpu::ResetNvapiForTesting();
-    EXPECT_FALSE(IsModuleLoaded(L"nvapi.dll"));
+    EXPECT_FALSE(IsModuleLoaded(gpu::kNvapiLibrary));
 }
 
 TEST_F(NvapiReload, FailedReloadForgetsTheAddressesOfTheUnloadedLibrary)

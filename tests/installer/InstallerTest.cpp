@@ -4,6 +4,7 @@
 #include "KorvaneUi.h"
 #include "UniqueHandle.h"
 #include "UserState.h"
+#include "gpu/NvapiLibrary.h"
 #include "version.h"
 
 #include <shlobj.h>
@@ -65,9 +66,9 @@ void Installer::SetUp()
     wchar_t system[MAX_PATH];
     const UINT n = GetSystemDirectoryW(system, MAX_PATH);
     ASSERT_TRUE(n > 0 && n < MAX_PATH);
-    const std::wstring fake = drive::JoinPath(drive::ProgramFolder(), L"fakes\\nvapi\\nvapi.dll");
-    ASSERT_TRUE(drive::CopyInto(fake, system)) << "cannot place the fake nvapi.dll in the system folder";
-    m_fakeDriver = drive::JoinPath(system, L"nvapi.dll");
+    ASSERT_TRUE(drive::CopyInto(drive::FakeNvapiPath(), system))
+        << "cannot place the fake NVIDIA driver in the system folder";
+    m_fakeDriver = drive::JoinPath(system, gpu::kNvapiLibrary);
     setup.nvidia = false;
 }
 
