@@ -5,8 +5,10 @@
 ;            -DKORVANE_OUTFILE=<setup.exe> [-DKORVANE_TARGET=amd64-unicode] \
 ;            [-DKORVANE_EXIT_WAIT_MS=<ms>] installer/Korvane.nsi
 ; KORVANE_FILES holds Korvane.exe, QELWmiAcpi.dll, Korvane.com and
-; LICENSE.txt. The shipped setup program is x86-unicode with the 32-bit
-; files; tests build the same script for the architecture they run.
+; LICENSE.txt of one architecture: amd64-unicode with the 64-bit files,
+; x86-unicode with the 32-bit ones (scripts/make-setup). Both install into the
+; same folder and installed-apps entry, so either upgrades an install of the
+; other.
 ;
 ; Command line: /S silent, /D=<folder> (last), /NOAUTOSTART no start at
 ; sign-in, /LAUNCH start Korvane at the end. Exit codes: 0 done, 1 cancelled,

@@ -2,12 +2,13 @@
 # Included by the Makefile; on its own: make -f Makefile -f mk/demo.mk demo
 #   make demo [GPU=amd]     guided tour on a virtual display, pictures in $(BUILD)/demo/
 #   make run [GPU=amd]      Korvane on your display with a console to drive it
-#   make dist               $(BUILD)/dist/Korvane-<version>-setup.exe and .zip
+#   make dist               $(BUILD)/dist/: setup programs and zips for x64 and x86, SHA256SUMS
+#   make check-reproducible two fresh builds of the commit, compared byte for byte
 #   make docs-screenshot    the tour's pictures as docs/menu.png, docs/menu-screen-reader.png and docs/notice.png
 BUILD ?= build
 GPU ?= nvidia
 
-.PHONY: demo run dist docs-screenshot
+.PHONY: demo run dist check-reproducible docs-screenshot
 
 demo:
 	BUILD=$(BUILD) GPU=$(GPU) scripts/demo
@@ -17,6 +18,9 @@ run:
 
 dist:
 	BUILD=$(BUILD) scripts/dist
+
+check-reproducible:
+	scripts/check-reproducible $(BUILD)
 
 docs-screenshot: demo
 	cp $(BUILD)/demo/menu-enabled.png docs/menu.png

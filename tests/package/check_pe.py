@@ -1,17 +1,20 @@
 #!/usr/bin/env python3
-"""Checks the built Windows files before they are shipped.
+"""Checks the built Windows files of one architecture before they are shipped.
 
-Korvane.exe must be a 32-bit (machine 0x14c) GUI (subsystem 2) program that
+Every file must be for the package's machine (x86: 32-bit, 0x14c; x64:
+64-bit, 0x8664). Korvane.exe must be a GUI (subsystem 2) program that
 imports only system DLLs and QELWmiAcpi.dll - no MinGW runtime DLL - and
 whose version record and manifest are the ones its resource script declares
-(res/Korvane.rc with the values of res/version.h, res/Korvane.manifest).
-QELWmiAcpi.dll must be a 32-bit DLL that imports only system DLLs.
-Korvane.com, the console companion, must be a 32-bit console (subsystem 3)
-program that imports only system DLLs, with the version record its resource
-script (res/KorvaneCom.rc) declares.
+(res/Korvane.rc with the values of res/version.h, res/Korvane.manifest); a
+manifest that names a processor architecture names the package's.
+QELWmiAcpi.dll must be a DLL that imports only system DLLs. Korvane.com, the
+console companion, must be a console (subsystem 3) program that imports
+only system DLLs, with the version record its resource script
+(res/KorvaneCom.rc) declares.
 
-  check_pe.py --exe Korvane.exe --dll QELWmiAcpi.dll --rc res/Korvane.rc
-              --version-header res/version.h --manifest res/Korvane.manifest
+  check_pe.py --machine x86|x64 --exe Korvane.exe --dll QELWmiAcpi.dll
+              --rc res/Korvane.rc --version-header res/version.h
+              --manifest res/Korvane.manifest
               [--com Korvane.com --com-rc res/KorvaneCom.rc]
 
 Prints what it checked; exit status 0 when everything holds, 1 otherwise.
@@ -21,7 +24,12 @@ import re
 import struct
 import sys
 
-MACHINE_I386 = 0x14C
+# The package's name for each machine: its PE machine, the optional header's
+# magic and the manifest's processorArchitecture.
+MACHINES = {
+    "x86": (0x14C, 0x10B, "x86"),
+    "x64": (0x8664, 0x20B, "amd64"),
+}
 SUBSYSTEM_WINDOWS_GUI = 2
 SUBSYSTEM_WINDOWS_CUI = 3
 FILE_DLL = 0x2000
@@ -62,11 +70,17 @@ class PeFile:
          self.characteristics) = struct.unpack_from("<HHIIIHH", data, pe + 4)
         optional = pe + 24
         (self.magic,) = struct.unpack_from("<H", data, optional)
-        if self.magic != 0x10B:
-            raise PeError("optional header magic 0x%x is not PE32" % self.magic)
+        if self.magic == 0x10B:
+            (self.base,) = struct.unpack_from("<I", data, optional + 28)
+            directories = optional + 96
+        elif self.magic == 0x20B:
+            (self.base,) = struct.unpack_from("<Q", data, optional + 24)
+            directories = optional + 112
+        else:
+            raise PeError("optional header magic 0x%x is neither PE32 nor PE32+" % self.magic)
         (self.subsystem,) = struct.unpack_from("<H", data, optional + 68)
-        (count,) = struct.unpack_from("<I", data, optional + 92)
-        self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i)
+        (count,) = struct.unpack_from("<I", data, directories - 4)
+        self.directories = [struct.unpack_from("<II", data, directories + 8 * i)
                             for i in range(min(count, 16))]
         table = optional + optional_size
         self.sections = []
@@ -109,15 +123,10 @@ class PeFile:
                 fields = struct.unpack_from("<IIIIIIII", self.data, pos)
                 if not any(fields):
                     break
-                name = fields[1] if fields[0] & 1 else fields[1] - self.image_base()
+                name = fields[1] if fields[0] & 1 else fields[1] - self.base
                 names.append(self.cstring(name))
                 pos += 32
         return names
-
-    def image_base(self):
-        (pe,) = struct.unpack_from("<I", self.data, 0x3C)
-        (base,) = struct.unpack_from("<I", self.data, pe + 24 + 28)
-        return base
 
     def resources(self):
         """{(type, name, language): bytes}; names are numbers or strings."""
@@ -296,10 +305,23 @@ def check_version(name, resources, rc_path, header_path, problems, report):
         "%s=%s" % (key[1], value) for key, value in sorted(built["strings"].items()))))
 
 
-def check_program(name, pe, subsystem, subsystem_name, problems, report):
-    """A 32-bit program (not a DLL) of the given subsystem."""
-    if pe.machine != MACHINE_I386:
-        problems.append("%s is for machine 0x%x, not 32-bit x86 (0x14c)" % (name, pe.machine))
+def check_machine(name, pe, machine_name, problems):
+    """A file for the package's machine, with the optional header it takes."""
+    machine, magic, _ = MACHINES[machine_name]
+    if pe.machine != machine or pe.magic != magic:
+        problems.append("%s is for machine 0x%x (optional header 0x%x), not %s (0x%x)"
+                        % (name, pe.machine, pe.magic, machine_name, machine))
+
+
+def manifest_architectures(manifest):
+    """The processorArchitecture values a manifest names, other than "*"."""
+    found = re.findall(rb'processorArchitecture\s*=\s*"([^"]*)"', manifest)
+    return sorted({value.decode("ascii", "replace").lower() for value in found} - {"*"})
+
+
+def check_program(name, pe, machine_name, subsystem, subsystem_name, problems, report):
+    """A program (not a DLL) for the package's machine, of the given subsystem."""
+    check_machine(name, pe, machine_name, problems)
     if pe.subsystem != subsystem:
         problems.append("%s has subsystem %d, not %s (%d)" % (name, pe.subsystem, subsystem_name, subsystem))
     if pe.characteristics & FILE_DLL:
@@ -307,19 +329,20 @@ def check_program(name, pe, subsystem, subsystem_name, problems, report):
     report.append("%s: machine 0x%x, subsystem %d" % (name, pe.machine, pe.subsystem))
 
 
-def check_companion(com_path, rc_path, header_path, problems, report):
-    """Korvane.com: a 32-bit console program of system DLLs with its version record."""
+def check_companion(machine_name, com_path, rc_path, header_path, problems, report):
+    """Korvane.com: a console program of system DLLs with its version record."""
     try:
         with open(com_path, "rb") as f:
             com = PeFile(f.read())
-        check_program("Korvane.com", com, SUBSYSTEM_WINDOWS_CUI, "the console", problems, report)
+        check_program("Korvane.com", com, machine_name, SUBSYSTEM_WINDOWS_CUI, "the console", problems, report)
         check_imports("Korvane.com", com, set(), problems, report)
         check_version("Korvane.com", com.resources(), rc_path, header_path, problems, report)
     except (OSError, PeError, struct.error, ValueError, UnicodeDecodeError) as error:
         problems.append("cannot read Korvane.com: %s" % error)
 
 
-def check(exe_path, dll_path, rc_path, header_path, manifest_path, com_path=None, com_rc_path=None):
+def check(machine_name, exe_path, dll_path, rc_path, header_path, manifest_path, com_path=None,
+          com_rc_path=None):
     """Returns (problems, report lines)."""
     problems = []
     report = []
@@ -331,9 +354,8 @@ def check(exe_path, dll_path, rc_path, header_path, manifest_path, com_path=None
     except (OSError, PeError, struct.error, ValueError) as error:
         return ["cannot read the PE files: %s" % error], report
 
-    check_program("Korvane.exe", exe, SUBSYSTEM_WINDOWS_GUI, "the Windows GUI", problems, report)
-    if dll.machine != MACHINE_I386:
-        problems.append("QELWmiAcpi.dll is for machine 0x%x, not 32-bit x86 (0x14c)" % dll.machine)
+    check_program("Korvane.exe", exe, machine_name, SUBSYSTEM_WINDOWS_GUI, "the Windows GUI", problems, report)
+    check_machine("QELWmiAcpi.dll", dll, machine_name, problems)
     if not dll.characteristics & FILE_DLL:
         problems.append("QELWmiAcpi.dll is not marked as a DLL")
     report.append("QELWmiAcpi.dll: machine 0x%x" % dll.machine)
@@ -356,15 +378,21 @@ def check(exe_path, dll_path, rc_path, header_path, manifest_path, com_path=None
             problems.append("the embedded manifest differs from %s" % manifest_path)
         else:
             report.append("manifest: identical to %s" % manifest_path)
+        manifest_arch = MACHINES[machine_name][2]
+        foreign = [arch for arch in manifest_architectures(expected_manifest) if arch != manifest_arch]
+        if foreign:
+            problems.append("the manifest names processor architecture %s, not %s"
+                            % (", ".join(foreign), manifest_arch))
     except (OSError, PeError, struct.error, ValueError, UnicodeDecodeError) as error:
         problems.append("cannot read the resources: %s" % error)
     if com_path:
-        check_companion(com_path, com_rc_path, header_path, problems, report)
+        check_companion(machine_name, com_path, com_rc_path, header_path, problems, report)
     return problems, report
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--machine", required=True, choices=sorted(MACHINES))
     parser.add_argument("--exe", required=True)
     parser.add_argument("--dll", required=True)
     parser.add_argument("--rc", required=True)
@@ -375,8 +403,12 @@ def main(argv=None):
     args = parser.parse_args(argv)
     if bool(args.com) != bool(args.com_rc):
         parser.error("--com and --com-rc go together")
-    problems, report = check(args.exe, args.dll, args.rc, args.version_header, args.manifest,
-                             args.com, args.com_rc)
+    return print_outcome(*check(args.machine, args.exe, args.dll, args.rc, args.version_header,
+                                args.manifest, args.com, args.com_rc))
+
+
+def print_outcome(problems, report):
+    """Prints what a check saw; its exit status."""
     for line in report:
         print("checked: " + line)
     for problem in problems:

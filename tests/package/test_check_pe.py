@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""The PE check itself: it passes the built files and fails each kind of
-fault, made by altering copies of the built files and of the declarations.
+"""The PE check itself: it passes the built files of one architecture and
+fails each kind of fault, made by altering copies of the built files and of
+the declarations.
 
-  test_check_pe.py EXE DLL RC VERSION_HEADER MANIFEST COM COM_RC
+  test_check_pe.py MACHINE EXE DLL RC VERSION_HEADER MANIFEST COM COM_RC
+  (MACHINE: x86 or x64)
 """
 import os
 import shutil
@@ -15,6 +17,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check_pe  # noqa: E402
 
 FILES = {}
+MACHINE = []
 
 
 def pe_header(data):
@@ -35,7 +38,8 @@ class CheckPeTest(unittest.TestCase):
 
     def run_check(self):
         f = self.files
-        return check_pe.check(f["exe"], f["dll"], f["rc"], f["header"], f["manifest"], f["com"], f["com_rc"])[0]
+        return check_pe.check(MACHINE[0], f["exe"], f["dll"], f["rc"], f["header"], f["manifest"], f["com"],
+                              f["com_rc"])[0]
 
     def patch(self, name, change):
         with open(self.files[name], "rb") as f:
@@ -58,16 +62,24 @@ class CheckPeTest(unittest.TestCase):
     def test_built_files_pass(self):
         self.assertEqual(self.run_check(), [])
 
-    def test_64_bit_program_fails(self):
-        self.patch("exe", lambda d: struct.pack_into("<H", d, pe_header(d) + 4, 0x8664))
-        self.assertFails("not 32-bit x86")
+    def other_machine(self):
+        return 0x14C if MACHINE[0] == "x64" else 0x8664
+
+    def test_program_for_the_other_machine_fails(self):
+        self.patch("exe", lambda d: struct.pack_into("<H", d, pe_header(d) + 4, self.other_machine()))
+        self.assertFails("Korvane.exe is for machine")
+
+    def test_program_with_the_other_optional_header_fails(self):
+        other_magic = 0x10B if MACHINE[0] == "x64" else 0x20B
+        self.patch("exe", lambda d: struct.pack_into("<H", d, pe_header(d) + 24, other_magic))
+        self.assertTrue(self.run_check())
 
     def test_console_program_fails(self):
         self.patch("exe", lambda d: struct.pack_into("<H", d, pe_header(d) + 24 + 68, 3))
         self.assertFails("not the Windows GUI")
 
-    def test_64_bit_library_fails(self):
-        self.patch("dll", lambda d: struct.pack_into("<H", d, pe_header(d) + 4, 0x8664))
+    def test_library_for_the_other_machine_fails(self):
+        self.patch("dll", lambda d: struct.pack_into("<H", d, pe_header(d) + 4, self.other_machine()))
         self.assertFails("QELWmiAcpi.dll is for machine")
 
     def rename_import(self, name, old, new):
@@ -112,9 +124,16 @@ class CheckPeTest(unittest.TestCase):
         self.replace_text("manifest", 'level="asInvoker"', 'level="requireAdministrator"')
         self.assertFails("manifest differs")
 
+    def test_manifest_for_the_other_architecture_fails(self):
+        other = "amd64" if MACHINE[0] == "x86" else "x86"
+        self.replace_text("manifest", 'processorArchitecture="*"', 'processorArchitecture="%s"' % other)
+        self.assertFails("names processor architecture %s" % other)
+
     def test_program_without_resources_fails(self):
-        # Data directory 2 (resources) cleared.
-        self.patch("exe", lambda d: struct.pack_into("<II", d, pe_header(d) + 24 + 96 + 16, 0, 0))
+        # Data directory 2 (resources) cleared; the directories of PE32+ start
+        # 16 bytes later.
+        directories = 96 if MACHINE[0] == "x86" else 112
+        self.patch("exe", lambda d: struct.pack_into("<II", d, pe_header(d) + 24 + directories + 16, 0, 0))
         self.assertFails("version records")
 
     def test_companion_faults_fail(self):
@@ -122,8 +141,8 @@ class CheckPeTest(unittest.TestCase):
             return lambda d: struct.pack_into("<H", d, pe_header(d) + 24 + 68, value)
         cases = [
             ("GUI companion", lambda: self.patch("com", subsystem(2)), "not the console"),
-            ("64-bit companion",
-             lambda: self.patch("com", lambda d: struct.pack_into("<H", d, pe_header(d) + 4, 0x8664)),
+            ("companion for the other machine",
+             lambda: self.patch("com", lambda d: struct.pack_into("<H", d, pe_header(d) + 4, self.other_machine())),
              "Korvane.com is for machine"),
             ("companion needing an unknown DLL", lambda: self.rename_import("com", b"SHELL32.dll", b"FOOBAR3.dll"),
              "Korvane.com imports FOOBAR3.dll"),
@@ -146,7 +165,8 @@ class CheckPeTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 8:
+    if len(sys.argv) < 9 or sys.argv[1] not in check_pe.MACHINES:
         sys.exit(__doc__)
-    FILES.update(zip(("exe", "dll", "rc", "header", "manifest", "com", "com_rc"), sys.argv[1:8]))
-    unittest.main(argv=sys.argv[:1] + sys.argv[8:])
+    MACHINE.append(sys.argv[1])
+    FILES.update(zip(("exe", "dll", "rc", "header", "manifest", "com", "com_rc"), sys.argv[2:9]))
+    unittest.main(argv=sys.argv[:1] + sys.argv[9:])
