@@ -144,22 +144,30 @@ def rgb(hex_colour, alpha=1.0):
 
 
 class Canvas:
-    """Square RGBA image kept premultiplied in floats while drawing."""
+    """Square RGBA image kept premultiplied in floats while drawing.
 
-    def __init__(self, size):
+    Shapes and paints are given in design units; `scale` pixels make one unit,
+    so one drawing serves every size. At scale 1 the arithmetic is exactly
+    that of an unscaled canvas, which keeps the design-size images unchanged.
+    """
+
+    def __init__(self, size, scale=1.0):
         self.size = size
+        self.scale = scale
         self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(size * size)]
 
     def fill(self, shape, paint):
         """Composites `paint` (an RGBA tuple or a function of x, y) over the shape."""
         n = SUBSAMPLES
+        s = self.scale
         offsets = [(k + 0.5) / n for k in range(n)]
-        x0, y0, x1, y1 = shape.bbox
+        x0, y0, x1, y1 = (v * s for v in shape.bbox)
         for j in range(max(0, int(math.floor(y0))), min(self.size, int(math.ceil(y1)) + 1)):
             for i in range(max(0, int(math.floor(x0))), min(self.size, int(math.ceil(x1)) + 1)):
-                hits = sum(1 for oy in offsets for ox in offsets if shape.contains(i + ox, j + oy))
+                hits = sum(1 for oy in offsets for ox in offsets
+                           if shape.contains((i + ox) / s, (j + oy) / s))
                 if hits:
-                    colour = paint(i + 0.5, j + 0.5) if callable(paint) else paint
+                    colour = paint((i + 0.5) / s, (j + 0.5) / s) if callable(paint) else paint
                     self._blend(j * self.size + i, colour, hits / float(n * n))
 
     def _blend(self, index, colour, coverage):

@@ -1,10 +1,14 @@
-"""Writes RGBA images as single-image .ico files and as .png previews."""
+"""Writes RGBA images as .ico files (one image per size) and as .png previews.
+
+An icon file holds the group's original image as a 32 bpp DIB, as it always
+has, and every other size PNG-compressed (which Windows reads since Vista):
+the images at seven sizes then cost about as much as the original alone."""
 import struct
 import zlib
 
 
-def ico_bytes(size, rgba):
-    """ICONDIR, one ICONDIRENTRY and a 32 bpp bottom-up DIB with its AND mask."""
+def _dib(size, rgba):
+    """A 32 bpp bottom-up DIB with its AND mask, as an icon file holds it."""
     xor = bytearray()
     mask = bytearray()
     mask_stride = ((size + 31) // 32) * 4
@@ -18,11 +22,22 @@ def ico_bytes(size, rgba):
         mask += bits
     image_size = len(xor) + len(mask)
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, image_size, 0, 0, 0, 0)
-    image = header + bytes(xor) + bytes(mask)
-    dim = size if size < 256 else 0
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", dim, dim, 0, 0, 1, 32, len(image), 6 + 16)
-    return directory + entry + image
+    return header + bytes(xor) + bytes(mask)
+
+
+def ico_bytes(images, original_size):
+    """ICONDIR, one ICONDIRENTRY per (size, rgba) image, then the images: the
+    one of original_size as a DIB, the others as PNG."""
+    blobs = [(size, _dib(size, rgba) if size == original_size else png_bytes(size, size, rgba))
+             for size, rgba in images]
+    directory = struct.pack("<HHH", 0, 1, len(blobs))
+    offset = 6 + 16 * len(blobs)
+    entries = b""
+    for size, blob in blobs:
+        dim = size if size < 256 else 0
+        entries += struct.pack("<BBBBHHII", dim, dim, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    return directory + entries + b"".join(blob for _, blob in blobs)
 
 
 def png_bytes(width, height, rgba):
@@ -38,25 +53,30 @@ def png_bytes(width, height, rgba):
             + chunk(b"IEND", b""))
 
 
-def preview_sheet(images, scale, backgrounds):
-    """One row per background: each image enlarged `scale` times, composited
-    over the background so that its alpha edges show. Returns (w, h, rgba)."""
+def preview_sheet(rows, scale, backgrounds):
+    """One band per background, in it one row per icon: each image of the
+    row enlarged `scale` times, composited over the background so that its
+    alpha edges show. `rows` lists the images (size, rgba) of each icon.
+    Returns (w, h, rgba)."""
     pad = 8
-    cell = max(size for size, _ in images) * scale + pad
-    width = cell * len(images) + pad
-    height = cell * len(backgrounds) + pad
+    cell_h = max(size for row in rows for size, _ in row) * scale + pad
+    width = pad + max(sum(size * scale + pad for size, _ in row) for row in rows)
+    height = cell_h * len(rows) * len(backgrounds) + pad
     out = bytearray(width * height * 4)
-    for row, bg in enumerate(backgrounds):
-        for y in range(row * cell, (row + 1) * cell + pad):
-            for x in range(width):
-                out[(y * width + x) * 4:(y * width + x) * 4 + 4] = bytes(bg) + b"\xff"
-        for col, (size, rgba) in enumerate(images):
-            left, top = pad + col * cell, pad + row * cell
-            for y in range(size * scale):
-                for x in range(size * scale):
-                    s = ((y // scale) * size + x // scale) * 4
-                    r, g, b, a = rgba[s:s + 4]
-                    d = ((top + y) * width + left + x) * 4
-                    out[d:d + 4] = bytes(((c * a + k * (255 - a)) // 255) for c, k in
-                                         zip((r, g, b), bg)) + b"\xff"
+    for band, bg in enumerate(backgrounds):
+        band_top = band * cell_h * len(rows)
+        for y in range(band_top, band_top + cell_h * len(rows) + pad):
+            out[y * width * 4:(y + 1) * width * 4] = (bytes(bg) + b"\xff") * width
+        for r, row in enumerate(rows):
+            left = pad
+            top = band_top + pad + r * cell_h
+            for size, rgba in row:
+                for y in range(size * scale):
+                    for x in range(size * scale):
+                        s = ((y // scale) * size + x // scale) * 4
+                        red, green, blue, a = rgba[s:s + 4]
+                        d = ((top + y) * width + left + x) * 4
+                        out[d:d + 4] = bytes(((c * a + k * (255 - a)) // 255) for c, k in
+                                             zip((red, green, blue), bg)) + b"\xff"
+                left += size * scale + pad
     return width, height, bytes(out)

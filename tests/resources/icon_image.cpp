@@ -35,3 +35,49 @@ std::optional<IconImage> DecodeIconImage(const BYTE* data, std::size_t size)
     }
     return image;
 }
+
+bool IsPng(const BYTE* data, std::size_t size)
+{
+    static const BYTE kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return data && size >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
+}
+
+std::optional<IconImage> DecodePngIconImage(const BYTE* data, std::size_t size)
+{
+    if (!IsPng(data, size))
+        return std::nullopt;
+    HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(data), static_cast<DWORD>(size), TRUE, 0x00030000,
+                                          0, 0, LR_DEFAULTCOLOR);
+    if (!icon)
+        return std::nullopt;
+    ICONINFO info{};
+    const bool got = GetIconInfo(icon, &info);
+    DestroyIcon(icon);
+    if (!got)
+        return std::nullopt;
+    BITMAP bitmap{};
+    std::optional<IconImage> image;
+    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap) &&
+        bitmap.bmWidth == bitmap.bmHeight) {
+        BITMAPINFO bmi{};
+        bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+        bmi.bmiHeader.biWidth = bitmap.bmWidth;
+        bmi.bmiHeader.biHeight = -bitmap.bmHeight;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        bmi.bmiHeader.biCompression = BI_RGB;
+        std::vector<BYTE> bgra(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight * 4);
+        HDC screen = GetDC(nullptr);
+        if (GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, bgra.data(), &bmi, DIB_RGB_COLORS) ==
+            bitmap.bmHeight) {
+            image.emplace();
+            image->size = bitmap.bmWidth;
+            for (std::size_t i = 0; i < bgra.size(); i += 4)
+                image->pixels.push_back(Rgba{bgra[i + 2], bgra[i + 1], bgra[i], bgra[i + 3]});
+        }
+        ReleaseDC(nullptr, screen);
+    }
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return image;
+}

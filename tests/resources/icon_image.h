@@ -17,7 +17,7 @@ struct IconImage
 {
     int size = 0;
     std::vector<Rgba> pixels;
-    std::vector<bool> masked; // AND mask: set where the legacy mask hides the pixel
+    std::vector<bool> masked; // AND mask: set where the legacy mask hides the pixel (DIB images only)
 
     Rgba At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * size + x]; }
 };
@@ -25,6 +25,12 @@ struct IconImage
 // Nothing unless the bytes are a square, uncompressed 32 bpp DIB with its mask,
 // the form of an RT_ICON resource.
 std::optional<IconImage> DecodeIconImage(const BYTE* data, std::size_t size);
+
+// True when the bytes start as a PNG file does.
+bool IsPng(const BYTE* data, std::size_t size);
+// A PNG-compressed RT_ICON image as the system decodes it; nothing when the
+// system cannot read it.
+std::optional<IconImage> DecodePngIconImage(const BYTE* data, std::size_t size);
 
 // One entry of an RT_GROUP_ICON directory.
 #pragma pack(push, 2)

@@ -1,10 +1,14 @@
-// The five icon groups: one 32 bpp image each, of the size and picture claimed.
+// The five icon groups: their original image kept as it was, and one 32 bpp
+// image for each size Windows asks for between 100 % and 250 % scaling (PNG,
+// the original a DIB as before), each showing the picture claimed.
 #include "icon_image.h"
 #include "resource_file.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,10 +17,37 @@ namespace {
 struct ExpectedIcon
 {
     WORD group;
-    int size;
+    int size;            // the original image's
+    std::uint32_t crc32; // of its bytes as first shipped
 };
 
-const ExpectedIcon kIcons[] = {{130, 64}, {131, 32}, {132, 32}, {133, 32}, {134, 32}};
+const ExpectedIcon kIcons[] = {{130, 64, 0xEC248BB9},
+                               {131, 32, 0x01D447CE},
+                               {132, 32, 0xAB846796},
+                               {133, 32, 0x86192D97},
+                               {134, 32, 0x79395AAC}};
+
+// Every group's images, smallest first.
+const int kSizes[] = {16, 20, 24, 32, 40, 48, 64};
+
+int OriginalSize(WORD group)
+{
+    for (const ExpectedIcon& icon : kIcons)
+        if (icon.group == group)
+            return icon.size;
+    return 0;
+}
+
+std::uint32_t Crc32(const BYTE* data, std::size_t size)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
 
 // What a pixel of a picture must look like.
 enum class Look { Clear, Opaque, Red, Dark, Fire };
@@ -38,11 +69,15 @@ bool Matches(Rgba p, Look look)
     return false;
 }
 
+// A pixel of the original image; in an image of another size, the pixel
+// under the same point of the picture. Fine details are checked only from
+// the size on where the picture has room for them.
 struct Probe
 {
     WORD group;
     int x, y;
     Look look;
+    int fromSize = 16;
 };
 
 const Probe kProbes[] = {
@@ -50,8 +85,8 @@ const Probe kProbes[] = {
     {130, 32, 38, Look::Opaque},
     {130, 32, 50, Look::Dark},
     {130, 20, 40, Look::Dark},
-    {130, 29, 4, Look::Fire},
-    {130, 10, 20, Look::Fire},
+    {130, 29, 4, Look::Fire, 32},
+    {130, 10, 20, Look::Fire, 48},
     {130, 54, 20, Look::Fire},
     {130, 0, 0, Look::Clear},
     {130, 63, 0, Look::Clear},
@@ -62,20 +97,20 @@ const Probe kProbes[] = {
     {131, 12, 23, Look::Red},
     {131, 25, 9, Look::Red},
     {131, 4, 4, Look::Clear},
-    {131, 16, 10, Look::Clear},
+    {131, 16, 10, Look::Clear, 20},
     {131, 20, 26, Look::Clear},
     {132, 7, 18, Look::Dark},
     {132, 12, 23, Look::Dark},
     {132, 25, 9, Look::Dark},
     {132, 4, 4, Look::Clear},
-    {132, 16, 10, Look::Clear},
+    {132, 16, 10, Look::Clear, 20},
     {132, 20, 26, Look::Clear},
     // Question mark: hook open in the middle, stem, a gap, the dot.
     {133, 15, 4, Look::Red},
     {133, 15, 17, Look::Red},
     {133, 15, 26, Look::Red},
-    {133, 15, 10, Look::Clear},
-    {133, 15, 22, Look::Clear},
+    {133, 15, 10, Look::Clear, 32},
+    {133, 15, 22, Look::Clear, 32},
     {133, 2, 29, Look::Clear},
     // Cross: filled centre and ends, empty between the arms.
     {134, 15, 15, Look::Red},
@@ -93,46 +128,101 @@ const Probe kProbes[] = {
 class IconResources : public ResourceFileTest
 {
 protected:
-    // The single image of `group`, checked against its directory entry.
-    std::optional<IconImage> GroupImage(WORD group, GroupIconEntry* entryOut = nullptr)
+    // The directory of `group`; empty when it is not a well-formed icon group.
+    std::vector<GroupIconEntry> GroupEntries(WORD group)
     {
         ResourceView dir = FindResourceView(Module(), RT_GROUP_ICON, group, kLangChineseTraditional);
         GroupIconHeader header{};
-        GroupIconEntry entry{};
-        if (dir.size != sizeof header + sizeof entry) {
+        if (dir.size < sizeof header) {
             ADD_FAILURE() << "group " << group << " is " << dir.size << " bytes";
-            return std::nullopt;
+            return {};
         }
         std::memcpy(&header, dir.data, sizeof header);
-        std::memcpy(&entry, dir.data + sizeof header, sizeof entry);
         EXPECT_EQ(header.reserved, 0);
         EXPECT_EQ(header.type, 1);
-        EXPECT_EQ(header.count, 1);
-        if (entryOut)
-            *entryOut = entry;
-        EXPECT_EQ(ResourceLanguages(Module(), RT_ICON, entry.id), std::vector<WORD>{kLangChineseTraditional});
-        ResourceView bits = FindResourceView(Module(), RT_ICON, entry.id, kLangChineseTraditional);
-        EXPECT_EQ(bits.size, entry.bytesInRes);
-        return DecodeIconImage(bits.data, bits.size);
+        if (dir.size != sizeof header + header.count * sizeof(GroupIconEntry)) {
+            ADD_FAILURE() << "group " << group << " is " << dir.size << " bytes for " << header.count
+                          << " images";
+            return {};
+        }
+        std::vector<GroupIconEntry> entries(header.count);
+        std::memcpy(entries.data(), dir.data + sizeof header, entries.size() * sizeof(GroupIconEntry));
+        return entries;
+    }
+
+    // The bytes of the image of `size` in `group`; empty when there is none.
+    ResourceView ImageBytes(WORD group, int size)
+    {
+        for (const GroupIconEntry& entry : GroupEntries(group)) {
+            if (entry.width != size % 256)
+                continue;
+            EXPECT_EQ(ResourceLanguages(Module(), RT_ICON, entry.id),
+                      std::vector<WORD>{kLangChineseTraditional});
+            ResourceView bits = FindResourceView(Module(), RT_ICON, entry.id, kLangChineseTraditional);
+            EXPECT_EQ(bits.size, entry.bytesInRes);
+            return bits;
+        }
+        ADD_FAILURE() << "group " << group << " has no " << size << " px image";
+        return {};
+    }
+
+    // The original is a DIB with its mask, every other image a PNG.
+    std::optional<IconImage> GroupImage(WORD group, int size)
+    {
+        ResourceView bits = ImageBytes(group, size);
+        if (size == OriginalSize(group))
+            return DecodeIconImage(bits.data, bits.size);
+        std::optional<IconImage> image = DecodePngIconImage(bits.data, bits.size);
+        EXPECT_TRUE(image) << "group " << group << " at " << size << " px: a PNG the system reads";
+        return image;
     }
 };
 
-TEST_P(IconResources, GroupsHoldOneImageOfTheirSize)
+TEST_P(IconResources, GroupsHoldAnImageOfEverySize)
 {
     static_assert(sizeof(GroupIconHeader) == 6 && sizeof(GroupIconEntry) == 14);
     for (const ExpectedIcon& want : kIcons) {
         SCOPED_TRACE(want.group);
         EXPECT_EQ(ResourceLanguages(Module(), RT_GROUP_ICON, want.group),
                   std::vector<WORD>{kLangChineseTraditional});
-        GroupIconEntry entry{};
-        std::optional<IconImage> image = GroupImage(want.group, &entry);
-        EXPECT_EQ(entry.width, want.size);
-        EXPECT_EQ(entry.height, want.size);
-        EXPECT_EQ(entry.colorCount, 0);
-        EXPECT_EQ(entry.planes, 1);
-        EXPECT_EQ(entry.bitCount, 32);
-        ASSERT_TRUE(image) << "not a 32 bpp icon image";
-        EXPECT_EQ(image->size, want.size);
+        const std::vector<GroupIconEntry> entries = GroupEntries(want.group);
+        ASSERT_EQ(entries.size(), std::size(kSizes));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            SCOPED_TRACE(kSizes[i]);
+            EXPECT_EQ(entries[i].width, kSizes[i]);
+            EXPECT_EQ(entries[i].height, kSizes[i]);
+            EXPECT_EQ(entries[i].colorCount, 0);
+            EXPECT_EQ(entries[i].planes, 1);
+            EXPECT_EQ(entries[i].bitCount, 32);
+            std::optional<IconImage> image = GroupImage(want.group, kSizes[i]);
+            ASSERT_TRUE(image) << "not a 32 bpp icon image";
+            EXPECT_EQ(image->size, kSizes[i]);
+        }
+    }
+}
+
+TEST_P(IconResources, OriginalImagesAreKeptByteForByte)
+{
+    for (const ExpectedIcon& want : kIcons) {
+        SCOPED_TRACE(want.group);
+        ResourceView bits = ImageBytes(want.group, want.size);
+        ASSERT_FALSE(bits.Empty());
+        EXPECT_EQ(Crc32(bits.data, bits.size), want.crc32);
+    }
+}
+
+// Asked for any of the sizes, Windows takes the image of exactly that size.
+TEST_P(IconResources, WindowsPicksTheImageOfTheAskedSize)
+{
+    for (const ExpectedIcon& want : kIcons) {
+        ResourceView dir = FindResourceView(Module(), RT_GROUP_ICON, want.group, kLangChineseTraditional);
+        ASSERT_FALSE(dir.Empty());
+        for (const GroupIconEntry& entry : GroupEntries(want.group)) {
+            SCOPED_TRACE(std::to_string(want.group) + " at " + std::to_string(entry.width));
+            EXPECT_EQ(LookupIconIdFromDirectoryEx(const_cast<BYTE*>(dir.data), TRUE, entry.width,
+                                                  entry.height, LR_DEFAULTCOLOR),
+                      entry.id);
+        }
     }
 }
 
@@ -140,31 +230,41 @@ TEST_P(IconResources, GroupsHoldOneImageOfTheirSize)
 TEST_P(IconResources, ImagesHaveSmoothAlphaAndMatchingMask)
 {
     for (const ExpectedIcon& want : kIcons) {
-        SCOPED_TRACE(want.group);
-        std::optional<IconImage> image = GroupImage(want.group);
-        ASSERT_TRUE(image);
-        int clear = 0, solid = 0, partial = 0, maskErrors = 0;
-        for (std::size_t i = 0; i < image->pixels.size(); ++i) {
-            const BYTE a = image->pixels[i].a;
-            (a == 0 ? clear : a == 255 ? solid : partial)++;
-            maskErrors += image->masked[i] != (a == 0);
+        for (int size : kSizes) {
+            SCOPED_TRACE(std::to_string(want.group) + " at " + std::to_string(size));
+            std::optional<IconImage> image = GroupImage(want.group, size);
+            ASSERT_TRUE(image);
+            int clear = 0, solid = 0, partial = 0, maskErrors = 0;
+            for (std::size_t i = 0; i < image->pixels.size(); ++i) {
+                const BYTE a = image->pixels[i].a;
+                (a == 0 ? clear : a == 255 ? solid : partial)++;
+                if (!image->masked.empty())
+                    maskErrors += image->masked[i] != (a == 0);
+            }
+            EXPECT_GT(clear, 0);
+            EXPECT_GT(solid, 0);
+            EXPECT_GT(partial, image->size); // more than a few stray edge pixels
+            EXPECT_EQ(maskErrors, 0);
         }
-        EXPECT_GT(clear, 0);
-        EXPECT_GT(solid, 0);
-        EXPECT_GT(partial, image->size); // more than a few stray edge pixels
-        EXPECT_EQ(maskErrors, 0);
     }
 }
 
 TEST_P(IconResources, PicturesShowWhatTheyClaim)
 {
     for (const Probe& probe : kProbes) {
-        std::optional<IconImage> image = GroupImage(probe.group);
-        ASSERT_TRUE(image);
-        const Rgba p = image->At(probe.x, probe.y);
-        EXPECT_TRUE(Matches(p, probe.look))
-            << "group " << probe.group << " at " << probe.x << "," << probe.y << ": rgba " << int(p.r) << ","
-            << int(p.g) << "," << int(p.b) << "," << int(p.a);
+        const int original = OriginalSize(probe.group);
+        for (int size : kSizes) {
+            if (size < probe.fromSize)
+                continue;
+            std::optional<IconImage> image = GroupImage(probe.group, size);
+            ASSERT_TRUE(image);
+            const int x = (2 * probe.x + 1) * size / (2 * original);
+            const int y = (2 * probe.y + 1) * size / (2 * original);
+            const Rgba p = image->At(x, y);
+            EXPECT_TRUE(Matches(p, probe.look))
+                << "group " << probe.group << " at " << size << " px, " << x << "," << y << ": rgba "
+                << int(p.r) << "," << int(p.g) << "," << int(p.b) << "," << int(p.a);
+        }
     }
 }
 
@@ -176,29 +276,61 @@ TEST_P(IconResources, MenuGlyphsAreInTheirColour)
         Look look;
     } glyphs[] = {{131, Look::Red}, {132, Look::Dark}, {133, Look::Red}, {134, Look::Red}};
     for (const auto& glyph : glyphs) {
-        SCOPED_TRACE(glyph.group);
-        std::optional<IconImage> image = GroupImage(glyph.group);
-        ASSERT_TRUE(image);
-        int solid = 0, inColour = 0;
-        for (const Rgba& p : image->pixels) {
-            solid += p.a == 255;
-            inColour += Matches(p, glyph.look);
+        for (int size : kSizes) {
+            SCOPED_TRACE(std::to_string(glyph.group) + " at " + std::to_string(size));
+            std::optional<IconImage> image = GroupImage(glyph.group, size);
+            ASSERT_TRUE(image);
+            int solid = 0, inColour = 0;
+            for (const Rgba& p : image->pixels) {
+                solid += p.a == 255;
+                inColour += Matches(p, glyph.look);
+            }
+            EXPECT_GT(solid, size * size / 10);
+            EXPECT_GE(inColour * 10, solid * 9);
         }
-        EXPECT_GT(solid, 32 * 32 / 10);
-        EXPECT_GE(inColour * 10, solid * 9);
     }
 }
 
 TEST_P(IconResources, GaugeFillsARoundRegion)
 {
-    std::optional<IconImage> image = GroupImage(130);
-    ASSERT_TRUE(image);
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            const double dx = x + 0.5 - 32, dy = y + 0.5 - 38;
-            if (dx * dx + dy * dy <= 22.0 * 22.0) {
-                EXPECT_EQ(image->At(x, y).a, 255) << x << "," << y;
+    for (int size : kSizes) {
+        SCOPED_TRACE(size);
+        std::optional<IconImage> image = GroupImage(130, size);
+        ASSERT_TRUE(image);
+        const double unit = size / 64.0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const double dx = (x + 0.5) / unit - 32, dy = (y + 0.5) / unit - 38;
+                // One pixel of blended edge at any size.
+                if (std::hypot(dx, dy) <= 22.0 - 1.0 / unit) {
+                    EXPECT_EQ(image->At(x, y).a, 255) << x << "," << y;
+                }
             }
+        }
+    }
+}
+
+// Each size is drawn for itself, not shrunk from the large image: below
+// 32 px the gauge's scale has no ticks, which would only blur there.
+TEST_P(IconResources, SmallGaugesLeaveOutTheScaleTicks)
+{
+    for (int size : kSizes) {
+        SCOPED_TRACE(size);
+        std::optional<IconImage> image = GroupImage(130, size);
+        ASSERT_TRUE(image);
+        const double unit = size / 64.0;
+        int light = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const double r = std::hypot((x + 0.5) / unit - 32, (y + 0.5) / unit - 38);
+                const Rgba p = image->At(x, y);
+                light += r >= 13.5 && r <= 18.5 && p.a == 255 && std::min({p.r, p.g, p.b}) >= 160;
+            }
+        }
+        if (size < 32) {
+            EXPECT_EQ(light, 0);
+        } else {
+            EXPECT_GT(light, size / 4) << "the ticks";
         }
     }
 }
@@ -248,35 +380,50 @@ private:
     HGDIOBJ m_old = nullptr;
 };
 
-// As the system draws each icon over white, it shows the image's colours
-// blended by their alpha.
+// How far the icon `group`, loaded at the image's size and drawn over white,
+// is from the image's colours blended by their alpha (the largest channel
+// difference); -1 when it cannot be drawn.
+int WorstDrawnDifference(HMODULE module, WORD group, const IconImage& image)
+{
+    const int size = image.size;
+    HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(group), IMAGE_ICON, size, size, 0));
+    if (!icon)
+        return -1;
+    WhiteSurface surface(size);
+    const bool drawn =
+        surface.Ready() && DrawIconEx(surface.Dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    DestroyIcon(icon);
+    if (!drawn)
+        return -1;
+    int worst = 0;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const Rgba p = image.At(x, y);
+            const DWORD got = surface.At(x, y);
+            const int channels[3] = {int(got >> 16 & 0xFF), int(got >> 8 & 0xFF), int(got & 0xFF)};
+            const int src[3] = {p.r, p.g, p.b};
+            for (int c = 0; c < 3; ++c) {
+                const int blended = (src[c] * p.a + 255 * (255 - p.a) + 127) / 255;
+                worst = std::max(worst, std::abs(channels[c] - blended));
+            }
+        }
+    }
+    return worst;
+}
+
+// Loaded at any of the sizes and drawn over white, each icon shows the image
+// of that size, its colours blended by their alpha.
 TEST_P(IconResources, SystemDrawsTheImageBlendedByAlpha)
 {
     for (const ExpectedIcon& want : kIcons) {
-        SCOPED_TRACE(want.group);
-        std::optional<IconImage> image = GroupImage(want.group);
-        ASSERT_TRUE(image);
-        HICON icon = static_cast<HICON>(
-            LoadImageW(Module(), MAKEINTRESOURCEW(want.group), IMAGE_ICON, want.size, want.size, 0));
-        ASSERT_NE(icon, nullptr) << GetLastError();
-        WhiteSurface surface(want.size);
-        ASSERT_TRUE(surface.Ready());
-        EXPECT_TRUE(DrawIconEx(surface.Dc(), 0, 0, icon, want.size, want.size, 0, nullptr, DI_NORMAL));
-        DestroyIcon(icon);
-        int worst = 0;
-        for (int y = 0; y < want.size; ++y) {
-            for (int x = 0; x < want.size; ++x) {
-                const Rgba p = image->At(x, y);
-                const DWORD drawn = surface.At(x, y);
-                const int got[3] = {int(drawn >> 16 & 0xFF), int(drawn >> 8 & 0xFF), int(drawn & 0xFF)};
-                const int src[3] = {p.r, p.g, p.b};
-                for (int c = 0; c < 3; ++c) {
-                    const int blended = (src[c] * p.a + 255 * (255 - p.a) + 127) / 255;
-                    worst = std::max(worst, std::abs(got[c] - blended));
-                }
-            }
+        for (int size : kSizes) {
+            SCOPED_TRACE(std::to_string(want.group) + " at " + std::to_string(size));
+            std::optional<IconImage> image = GroupImage(want.group, size);
+            ASSERT_TRUE(image);
+            const int worst = WorstDrawnDifference(Module(), want.group, *image);
+            EXPECT_GE(worst, 0) << "drawn";
+            EXPECT_LE(worst, 3);
         }
-        EXPECT_LE(worst, 3);
     }
 }
 

@@ -1,4 +1,5 @@
-// The manifest: caller's rights, version 6 of the common controls.
+// The manifest: caller's rights, version 6 of the common controls, per-monitor
+// DPI awareness.
 #include "resource_file.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,21 @@ TEST_P(ManifestResource, AsksForCallersRightsAndCommonControlsSix)
           "language=\"*\""})
         EXPECT_NE(text.find(part), std::string::npos) << part;
     EXPECT_EQ(text.find("requireAdministrator"), std::string::npos);
+}
+
+// Version 2 of per-monitor awareness where the system has it, version 1
+// before, and per-monitor (true/pm) where only the older element is read.
+TEST_P(ManifestResource, DeclaresPerMonitorDpiAwarenessWithItsFallbacks)
+{
+    ResourceView res = FindResourceView(Module(), RT_MANIFEST, 1, kLangEnglishUS);
+    ASSERT_FALSE(res.Empty());
+    const std::string text(reinterpret_cast<const char*>(res.data), res.size);
+    for (const char* part :
+         {"<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">",
+          "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+          "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
+          "PerMonitor</dpiAwareness>"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ManifestResource, testing::ValuesIn(kResourceFiles), ResourceFileLabel);
