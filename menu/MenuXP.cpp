@@ -1,6 +1,7 @@
 #include "MenuXP.h"
 
 #include <new>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CMenuXP, CMenu)
 
@@ -21,7 +22,7 @@ bool GetFallbackFont(LOGFONTW* pLogFont)
 
 } // namespace
 
-CMenuXP::CMenuXP()
+CMenuXP::CMenuXP() : m_scale(dpi::SystemDpi())
 {
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = kNonClientMetricsSize;
@@ -37,6 +38,49 @@ CMenuXP::CMenuXP()
     m_clrSelectedText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
     m_clrDisabledText = ::GetSysColor(COLOR_GRAYTEXT);
     m_clrIconBar = m_clrBackground;
+    m_clrSeparatorShadow = m_clrIconShadow = ::GetSysColor(COLOR_BTNSHADOW);
+    m_clrSeparatorLight = m_clrIconLight = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+}
+
+BOOL CMenuXP::LayOutForDpi(UINT nDpi)
+{
+    if (!dpi::IsUsable(nDpi))
+        return FALSE;
+    if (nDpi == m_scale.Dpi())
+        return TRUE;
+    // Where the system has no menu font at all, the font in use grows with
+    // the DPI instead.
+    LOGFONTW lf{};
+    const bool bSystemFont = dpi::MenuFontForDpi(nDpi, &lf);
+    if (bSystemFont || m_fontMenu.GetLogFont(&lf)) {
+        if (!bSystemFont)
+            lf.lfHeight = ::MulDiv(lf.lfHeight, static_cast<int>(nDpi), static_cast<int>(m_scale.Dpi()));
+        CFont font;
+        if (font.CreateFontIndirect(&lf))
+            m_fontMenu = std::move(font);
+    }
+    m_scale = MenuScale(nDpi);
+    return TRUE;
+}
+
+void CMenuXP::ApplyPalette(const MenuPalette& palette)
+{
+    m_clrBackground = palette.clrBackground;
+    m_clrText = palette.clrText;
+    m_clrSelectedBar = palette.clrSelectedBar;
+    m_clrSelectedText = palette.clrSelectedText;
+    m_clrDisabledText = palette.clrDisabledText;
+    m_clrDisabledRelief = palette.clrDisabledRelief;
+    m_clrIconBar = palette.clrIconBar;
+    m_clrFrame = palette.clrFrame;
+    m_clrCheck = palette.clrCheck;
+    m_clrSeparatorShadow = palette.clrSeparatorShadow;
+    m_clrSeparatorLight = palette.clrSeparatorLight;
+    m_clrIconShadow = palette.clrIconShadow;
+    m_clrIconLight = palette.clrIconLight;
+    m_clrSideBarStart = palette.clrSideBarStart;
+    m_clrSideBarEnd = palette.clrSideBarEnd;
+    m_clrSideBarText = palette.clrSideBarText;
 }
 
 CMenuXP::~CMenuXP()

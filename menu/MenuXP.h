@@ -6,6 +6,8 @@
 
 #include "Gdi.h"
 #include "Menu.h"
+#include "MenuPalette.h"
+#include "MenuScale.h"
 #include "MenuXPItem.h"
 
 constexpr int MENU_STYLE_BUTTON = 0;
@@ -15,10 +17,19 @@ class CMenuXP : public CMenu
 {
     DECLARE_DYNAMIC(CMenuXP)
 public:
-    // Reads the menu font and system colours; no menu is attached yet.
+    // Reads the menu font and system colours and lays the menu out for the
+    // system DPI; no menu is attached yet.
     CMenuXP();
     // Deletes the font, then the item objects, then (CMenu) the menu.
     ~CMenuXP() override;
+
+    // Lays the menu out for nDpi: every length of the 96-DPI design scales
+    // with it, and the font becomes the system's menu font for that DPI.
+    // FALSE, with the layout unchanged, for a DPI no display has.
+    BOOL LayOutForDpi(UINT nDpi);
+    UINT GetDpi() const { return m_scale.Dpi(); }
+    // Takes every colour of the palette.
+    void ApplyPalette(const MenuPalette& palette);
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
     void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct) override;
@@ -46,8 +57,15 @@ public:
     BOOL AppendSeparator();
 
     static void FillRectColor(CDC* pDC, const CRect& rect, COLORREF crColor);
-    // Paints the icon's silhouette: embossed, or as a two-pixel shadow.
+    // A frame nWidth pixels wide just inside the rectangle.
+    static void FrameRectColor(CDC* pDC, const CRect& rect, COLORREF crColor, int nWidth);
+    // Paints the icon's silhouette: embossed (a light copy nOffset pixels
+    // down and right under a copy in the shadow colour), or as a shadow
+    // nOffset + 1 pixels deep. Without colours and offset: the system's
+    // button colours and one pixel.
     static void DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rect);
+    static void DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rect, COLORREF crShadow,
+                             COLORREF crLight, int nOffset);
     // A width x height bitmap fading from crFrom (bottom row) to crTo (top);
     // nullptr when the size is not positive or the pixels cannot be allocated.
     static HBITMAP CreateGradientBitmap(HDC hDC, COLORREF crFrom, COLORREF crTo, int nWidth, int nHeight);
@@ -61,6 +79,16 @@ public:
     COLORREF m_clrSideBarStart = RGB(0xE1, 0xE1, 0xE1);
     COLORREF m_clrSideBarEnd = RGB(0, 0, 0);
     COLORREF m_clrIconBar;
+    // The copy under grayed text; CLR_INVALID paints it in m_clrSelectedText.
+    COLORREF m_clrDisabledRelief = CLR_INVALID;
+    // Colours that were fixed or the system's; a palette sets them.
+    COLORREF m_clrFrame = RGB(0, 0, 0);
+    COLORREF m_clrCheck = RGB(0, 0, 0);
+    COLORREF m_clrSeparatorShadow;
+    COLORREF m_clrSeparatorLight;
+    COLORREF m_clrIconShadow;
+    COLORREF m_clrIconLight;
+    COLORREF m_clrSideBarText = RGB(255, 255, 255);
     BOOL m_bBreak = FALSE;
     BOOL m_bBreakBar = FALSE;
     int m_nStyle = MENU_STYLE_XP;
@@ -72,4 +100,7 @@ protected:
     BOOL AppendItem(UINT nFlags, CMenuXPItem* pItem);
     // A bold copy of m_fontMenu.
     BOOL CreateBoldMenuFont(CFont& font) const;
+
+    // The lengths of the layout's DPI.
+    MenuScale m_scale;
 };

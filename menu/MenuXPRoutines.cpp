@@ -13,7 +13,22 @@ void CMenuXP::FillRectColor(CDC* pDC, const CRect& rect, COLORREF crColor)
     pDC->PatBlt(rect.left, rect.top, rect.Width(), rect.Height(), PATCOPY);
 }
 
+void CMenuXP::FrameRectColor(CDC* pDC, const CRect& rect, COLORREF crColor, int nWidth)
+{
+    FillRectColor(pDC, CRect(rect.left, rect.top, rect.right, rect.top + nWidth), crColor);
+    FillRectColor(pDC, CRect(rect.left, rect.bottom - nWidth, rect.right, rect.bottom), crColor);
+    FillRectColor(pDC, CRect(rect.left, rect.top, rect.left + nWidth, rect.bottom), crColor);
+    FillRectColor(pDC, CRect(rect.right - nWidth, rect.top, rect.right, rect.bottom), crColor);
+}
+
 void CMenuXP::DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rect)
+{
+    DrawMonoIcon(pDC, hIcon, bShadow, rect, ::GetSysColor(COLOR_BTNSHADOW), ::GetSysColor(COLOR_BTNHIGHLIGHT),
+                 1);
+}
+
+void CMenuXP::DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rect, COLORREF crShadow,
+                           COLORREF crLight, int nOffset)
 {
     // Keeps the destination where the source is white and paints the selected
     // brush where it is black.
@@ -37,12 +52,12 @@ void CMenuXP::DrawMonoIcon(CDC* pDC, HICON hIcon, BOOL bShadow, const CRect& rec
     const COLORREF crOldBk = pDC->SetBkColor(RGB(255, 255, 255));
     const COLORREF crOldText = pDC->SetTextColor(RGB(0, 0, 0));
     CBrush brushShadow;
-    brushShadow.CreateSolidBrush(::GetSysColor(COLOR_BTNSHADOW));
+    brushShadow.CreateSolidBrush(crShadow);
     CBrush brushHighlight;
-    brushHighlight.CreateSolidBrush(::GetSysColor(COLOR_BTNHIGHLIGHT));
+    brushHighlight.CreateSolidBrush(crLight);
     {
         CSelectGuard selectBrush(*pDC, bShadow ? brushShadow : brushHighlight);
-        pDC->BitBlt(rect.left + 1, rect.top + 1, w, h, &memDC, 0, 0, kRopPaintBlack);
+        pDC->BitBlt(rect.left + nOffset, rect.top + nOffset, w, h, &memDC, 0, 0, kRopPaintBlack);
         // A guard of its own: when the first brush could not be made, the
         // outer guard restores nothing, and the shadow brush must not stay
         // selected into the caller's DC once it is deleted.
