@@ -55,6 +55,9 @@ BEGIN_MESSAGE_MAP(CKorvaneDlg, CDialog)
     ON_COMMAND(IDCANCEL, OnExitButton)
     ON_WM_WTSSESSION_CHANGE()
     ON_REGISTERED_MESSAGE(g_msgTaskbarCreated, OnTaskbarCreated)
+    ON_MESSAGE(WM_DPICHANGED, OnIconSizeChange)
+    ON_MESSAGE(WM_DISPLAYCHANGE, OnIconSizeChange)
+    ON_MESSAGE(WM_SETTINGCHANGE, OnIconSizeChange)
     ON_REGISTERED_MESSAGE(g_msgRemoteControl, OnRemoteControl)
 END_MESSAGE_MAP()
 
@@ -136,6 +139,7 @@ BOOL CKorvaneDlg::OnInitDialog()
     if (!m_bNvidia && !m_bAmd) {
         diag::Log("no supported GPU: Korvane ends with status 1");
         ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+        m_trayIcon.Reset();
         ExitProcessWith(1);
         // Reached only when a test stands in for the exit.
         OnCancel();
@@ -179,9 +183,9 @@ void CKorvaneDlg::AddTrayIcon()
     m_nid.hWnd = m_hWnd;
     m_nid.uID = 1;
     m_nid.uCallbackMessage = WM_TRAYICON_NOTIFY;
-    m_nid.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ::lstrcpynW(m_nid.szTip, L"QEL Korvane", 128);
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    MakeTrayIcon();
     if (!::Shell_NotifyIconW(NIM_ADD, &m_nid))
         diag::Log("tray icon not added (error %lu)", ::GetLastError());
 }
@@ -189,10 +193,13 @@ void CKorvaneDlg::AddTrayIcon()
 LRESULT CKorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM)
 {
     // Only once AddTrayIcon has filled the record; its first NIM_ADD may
-    // have failed because the shell was not up yet.
+    // have failed because the shell was not up yet. The new shell may run at
+    // another DPI: the icon is made anew.
     diag::Log("the shell restarted (TaskbarCreated)");
     if (!m_nid.cbSize)
         return 0;
+    // The shell holds nothing of ours any more: the image replaced goes now.
+    MakeTrayIcon();
     m_szTip[0] = L'\0';
     wchar_t tip[128];
     CurrentTrayTip(tip);
@@ -297,6 +304,7 @@ void CKorvaneDlg::OnDestroy()
     m_bOCEnabled = false;
     RestoreDefaultClocks();
     ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+    m_trayIcon.Reset();
     // Only the dialog that took the mutex lets it go: a dialog refused at
     // start-up finds the running one's handle here.
     if (g_hInstanceMutex && g_pMainDlg == this)

@@ -10,6 +10,7 @@
 #include "Dialog.h"
 #include "QELWmiAcpi.h"
 #include "Registrations.h"
+#include "UniqueIcon.h"
 #include "gpu/AdlTypes.h"
 
 // Tray icon callback.
@@ -36,6 +37,9 @@ public:
     void RestoreDefaultClocks();
     bool InitAdlBackend();
     void AddTrayIcon();
+    // Puts the tray icon made for the current DPI in the record and returns
+    // the one it replaces, to be destroyed once the shell has the new one.
+    UniqueIcon MakeTrayIcon();
 
     // The user's choices, stored as they change (Choices.cpp).
     void ChooseClocks(bool overclock);
@@ -69,6 +73,9 @@ public:
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
     void OnSessionChange(UINT nSessionState, UINT nId);
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    // WM_DPICHANGED, WM_DISPLAYCHANGE, WM_SETTINGCHANGE: the small-icon size
+    // may have changed, so the tray icon is made anew.
+    LRESULT OnIconSizeChange(WPARAM wParam, LPARAM lParam);
     // A request of the command line (RemoteControl.h).
     LRESULT OnRemoteControl(WPARAM wParam, LPARAM lParam);
     void OnOkButton();
@@ -86,6 +93,8 @@ public:
     HICON m_hIcon;
     CQELWmiAcpi m_wmiAcpi;
     NOTIFYICONDATAW m_nid;
+    // The image m_nid holds.
+    UniqueIcon m_trayIcon;
     bool m_bOCAvailable;
     bool m_bOCEnabled;
     bool m_bNvidia;

@@ -6,25 +6,26 @@
 #include "EventNames.h"
 #include "KorvaneDlg.h"
 #include "MainState.h"
+#include "MenuTheme.h"
 #include "MenuXP.h"
 #include "TextMenu.h"
+#include "TrayMenu.h"
 #include "diag/DiagnosticLog.h"
 #include "resource.h"
 
 namespace {
-// Icons owned by a menu entry: loaded unshared at the standard icon size,
-// since the entry destroys its icon.
-HICON LoadEntryIcon(UINT id)
+// Icons owned by a menu entry: loaded unshared, since the entry destroys its
+// icon, at `size`, the standard icon size of the menu's DPI.
+HICON LoadEntryIcon(UINT id, int size)
 {
-    return static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                           ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
-                                           LR_DEFAULTCOLOR));
+    return static_cast<HICON>(
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 // Builds a text entry; the icon is released when the entry cannot be made.
-std::unique_ptr<CMenuXPText> MakeEntry(UINT id, const wchar_t* text, UINT iconId)
+std::unique_ptr<CMenuXPText> MakeEntry(UINT id, const wchar_t* text, UINT iconId, int iconSize)
 {
-    HICON icon = iconId ? LoadEntryIcon(iconId) : nullptr;
+    HICON icon = iconId ? LoadEntryIcon(iconId, iconSize) : nullptr;
     std::unique_ptr<CMenuXPText> entry;
     try {
         entry.reset(new CMenuXPText(id, text, icon));
@@ -35,9 +36,10 @@ std::unique_ptr<CMenuXPText> MakeEntry(UINT id, const wchar_t* text, UINT iconId
     return entry;
 }
 
-// Builds the whole menu from the current state; nullptr when any part of it
-// cannot be created (that click then shows nothing and leaks nothing).
-std::unique_ptr<CMenuXP> BuildTrayMenu(const TrayMenuState& state)
+// Builds the whole menu from the current state, laid out for dpi in the
+// palette of the current theme; nullptr when any part of it cannot be
+// created (that click then shows nothing and leaks nothing).
+std::unique_ptr<CMenuXP> BuildTrayMenu(const TrayMenuState& state, UINT dpi)
 {
     std::unique_ptr<CMenuXP> menu(new (std::nothrow) CMenuXP);
     if (!menu)
@@ -49,17 +51,19 @@ std::unique_ptr<CMenuXP> BuildTrayMenu(const TrayMenuState& state)
         ::DestroyMenu(hPopup);
         return nullptr;
     }
-    menu->m_clrSelectedBar = RGB(120, 160, 220);
+    menu->LayOutForDpi(dpi);
+    menu->ApplyPalette(TrayMenuPalette(ReadMenuTheme()));
     menu->m_nStyle = MENU_STYLE_XP;
 
+    const int iconSize = dpi::MetricForDpi(SM_CXICON, menu->GetDpi());
     const UINT marker = state.available ? IDI_MENU_CHECK_RED : IDI_MENU_CHECK_BLACK;
     std::unique_ptr<CMenuXPSideBar> sideBar(new (std::nothrow) CMenuXPSideBar);
-    auto enable = MakeEntry(IDM_ENABLE, L"Enable", state.enabled ? marker : 0);
-    auto disable = MakeEntry(IDM_DISABLE, L"Disable", state.enabled ? 0 : marker);
-    auto acOnly = MakeEntry(IDM_AC_ONLY, L"Only on AC power", 0);
-    auto notices = MakeEntry(IDM_NOTICES, L"Notices", 0);
-    auto about = MakeEntry(IDM_ABOUT, L"About", IDI_MENU_ABOUT);
-    auto exitEntry = MakeEntry(IDM_EXIT, L"Exit", IDI_MENU_EXIT);
+    auto enable = MakeEntry(IDM_ENABLE, L"Enable", state.enabled ? marker : 0, iconSize);
+    auto disable = MakeEntry(IDM_DISABLE, L"Disable", state.enabled ? 0 : marker, iconSize);
+    auto acOnly = MakeEntry(IDM_AC_ONLY, L"Only on AC power", 0, iconSize);
+    auto notices = MakeEntry(IDM_NOTICES, L"Notices", 0, iconSize);
+    auto about = MakeEntry(IDM_ABOUT, L"About", IDI_MENU_ABOUT, iconSize);
+    auto exitEntry = MakeEntry(IDM_EXIT, L"Exit", IDI_MENU_EXIT, iconSize);
     if (!sideBar || !enable || !disable || !acOnly || !notices || !about || !exitEntry)
         return nullptr;
 
@@ -84,16 +88,16 @@ std::unique_ptr<CMenuXP> BuildTrayMenu(const TrayMenuState& state)
     menu->AppendODMenu(exitEntry.release());
     return menu;
 }
+} // namespace
 
 // Owner-drawn entries carry no text a screen reader can read: while one runs,
 // the same state is shown as a standard text menu.
-std::unique_ptr<CMenu> BuildMenuForState(const TrayMenuState& state)
+std::unique_ptr<CMenu> BuildMenuForState(const TrayMenuState& state, UINT dpi)
 {
     if (ScreenReaderRunning())
         return BuildTextTrayMenu(state);
-    return BuildTrayMenu(state);
+    return BuildTrayMenu(state, dpi);
 }
-} // namespace
 
 LRESULT CKorvaneDlg::OnTrayNotify(WPARAM, LPARAM lParam)
 {
@@ -103,8 +107,9 @@ LRESULT CKorvaneDlg::OnTrayNotify(WPARAM, LPARAM lParam)
     ::GetCursorPos(&pt);
     SetForegroundWindow();
 
+    // Laid out for the monitor the menu opens on, the one under the cursor.
     if (std::unique_ptr<CMenu> menu =
-            BuildMenuForState({m_bOCAvailable, m_bOCEnabled, m_bAcOnly, m_bNotices})) {
+            BuildMenuForState({m_bOCAvailable, m_bOCEnabled, m_bAcOnly, m_bNotices}, dpi::MonitorDpiAt(pt))) {
         menu->TrackPopupMenu(0, pt.x, pt.y, m_hWnd, nullptr);
         PostMessage(WM_NULL, 0, 0);
     }

@@ -1,6 +1,8 @@
 // The About box: centring the modeless one, the legal notice line, the
 // modal one opened by the system-menu command, and the box with the keyboard.
 #include "AppScenario.h"
+#include "Canvas.h"
+#include "MenuWatch.h"
 
 #include "AboutDlg.h"
 #include "MainState.h"
@@ -216,6 +218,39 @@ TEST_F(About, TheShownBoxIsReadAndClosedWithTheKeyboard)
         PumpMessages();
         EXPECT_FALSE(IsWindowVisible(box));
     }
+}
+
+// Moved to a monitor of another DPI, the box shows the icon image made for
+// the icon size of that DPI; the image it replaces goes, and a DPI no display
+// has changes nothing.
+TEST_F(About, AtAnotherDpiTheIconIsTheImageOfItsSize)
+{
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create(IDD_ABOUTBOX));
+    const HWND iconControl = GetDlgItem(about.m_hWnd, IDC_STATIC);
+    ASSERT_NE(iconControl, nullptr);
+    const auto shown = [&] { return reinterpret_cast<HICON>(SendMessageW(iconControl, STM_GETICON, 0, 0)); };
+    const HICON fromTemplate = shown();
+    ASSERT_EQ(IconSize(fromTemplate), GetSystemMetrics(SM_CXICON));
+
+    RECT suggested{0, 0, 400, 200};
+    HICON previous = nullptr;
+    for (UINT dpi : {144u, 192u, 120u}) {
+        SCOPED_TRACE(dpi);
+        SendMessageW(about.m_hWnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        const int size = MulDiv(32, int(dpi), 96);
+        EXPECT_EQ(IconSize(shown()), size);
+        EXPECT_EQ(IconPixelsAt(shown(), size), GroupImagePixels(IDR_MAINFRAME, size));
+        if (previous) {
+            EXPECT_FALSE(IconAlive(previous)) << "the image replaced";
+        }
+        previous = shown();
+    }
+    EXPECT_TRUE(IconAlive(fromTemplate)) << "the control's own shared icon stays";
+
+    SendMessageW(about.m_hWnd, WM_DPICHANGED, 0, reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(shown(), previous);
+    DestroyWindow(about.m_hWnd);
 }
 
 } // namespace

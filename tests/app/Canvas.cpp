@@ -50,4 +50,22 @@ std::vector<DWORD> IconPixels(HICON icon, int size, COLORREF background, int x, 
     return canvas.Pixels();
 }
 
+std::vector<DWORD> IconPixelsAt(HICON icon, int size)
+{
+    Canvas canvas(size, RGB(255, 255, 255));
+    DrawIconEx(canvas.dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    return canvas.Pixels();
+}
+
+std::vector<DWORD> GroupImagePixels(UINT group, int size)
+{
+    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(group), IMAGE_ICON,
+                                               size, size, LR_DEFAULTCOLOR));
+    if (!icon)
+        return {};
+    std::vector<DWORD> pixels = IconPixelsAt(icon, size);
+    DestroyIcon(icon);
+    return pixels;
+}
+
 } // namespace apptest

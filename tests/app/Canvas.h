@@ -29,5 +29,10 @@ private:
 
 // icon drawn at x, y (at its own size) on a size x size background.
 std::vector<DWORD> IconPixels(HICON icon, int size, COLORREF background, int x = 0, int y = 0);
+// icon drawn filling a size x size square of white.
+std::vector<DWORD> IconPixelsAt(HICON icon, int size);
+// The image of the icon group `group` of exactly `size` pixels, drawn as
+// above; empty when the program has no such icon.
+std::vector<DWORD> GroupImagePixels(UINT group, int size);
 
 } // namespace apptest

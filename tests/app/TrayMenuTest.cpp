@@ -2,6 +2,7 @@
 // objects and icons, which are grayed; and what is left once it closes.
 #include "AppScenario.h"
 #include "Canvas.h"
+#include "MenuWatch.h"
 
 #include <algorithm>
 
@@ -15,152 +16,6 @@
 using namespace apptest;
 
 namespace {
-
-// The pixels of an icon drawn at the standard icon size on white.
-std::vector<DWORD> Pixels(HICON icon)
-{
-    return IconPixels(icon, GetSystemMetrics(SM_CXICON), RGB(255, 255, 255));
-}
-
-// The icon group whose picture an entry's icon shows: 131 to 134, or 0.
-UINT IconGroupOf(HICON icon)
-{
-    if (!icon)
-        return 0;
-    const std::vector<DWORD> pixels = Pixels(icon);
-    for (UINT group = IDI_MENU_CHECK_RED; group <= IDI_MENU_EXIT; ++group) {
-        HICON reference = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(group),
-                                                        IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                        GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-        const bool same = reference && Pixels(reference) == pixels;
-        if (reference)
-            DestroyIcon(reference);
-        if (same)
-            return group;
-    }
-    return 0;
-}
-
-bool IconAlive(HICON icon)
-{
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info))
-        return false;
-    DeleteObject(info.hbmMask);
-    DeleteObject(info.hbmColor);
-    return true;
-}
-
-struct SeenEntry
-{
-    UINT type = 0;
-    UINT state = 0;
-    UINT id = 0;
-    ULONG_PTR data = 0;
-    std::wstring menuString;
-    bool hasItem = false;
-    UINT itemId = 0;
-    std::wstring text;
-    bool sideBar = false;
-    bool separator = false;
-    HICON icon = nullptr;
-    UINT iconGroup = 0;
-};
-
-struct SeenMenu
-{
-    int idle = 0;
-    std::wstring windowClass;
-    HMENU menu = nullptr;
-    bool isMenuXP = false;
-    COLORREF selectedBar = 0;
-    int style = -1;
-    std::vector<SeenEntry> entries;
-};
-
-// Watches the owner window for the menu loop's first idle moment, reads the
-// open menu through its window and closes it, or, given keys, presses them in
-// the menu instead.
-class MenuWatch
-{
-public:
-    explicit MenuWatch(HWND owner) : m_owner(owner)
-    {
-        s_current = this;
-        m_previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuWatch::Proc)));
-    }
-    ~MenuWatch()
-    {
-        SetWindowLongPtrW(m_owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
-        s_current = nullptr;
-    }
-    MenuWatch(const MenuWatch&) = delete;
-    MenuWatch& operator=(const MenuWatch&) = delete;
-
-    SeenMenu seen;
-    std::vector<WPARAM> keys;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        MenuWatch* self = s_current;
-        if (message == WM_ENTERIDLE && wParam == MSGF_MENU && self->seen.idle++ == 0) {
-            HWND window = lParam ? reinterpret_cast<HWND>(lParam) : FindWindowW(L"#32768", nullptr);
-            self->Read(window);
-            for (WPARAM key : self->keys)
-                PostMessageW(window, WM_KEYDOWN, key, 0);
-            if (self->keys.empty())
-                EndMenu();
-        }
-        return CallWindowProcW(self->m_previous, hwnd, message, wParam, lParam);
-    }
-
-    void Read(HWND window)
-    {
-        wchar_t name[32] = {};
-        GetClassNameW(window, name, 32);
-        seen.windowClass = name;
-        seen.menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
-        CMenu* object = seen.menu ? CMenu::FromHandle(seen.menu) : nullptr;
-        if (object && object->IsKindOf(RUNTIME_CLASS(CMenuXP))) {
-            const auto* xp = static_cast<const CMenuXP*>(object);
-            seen.isMenuXP = true;
-            seen.selectedBar = xp->m_clrSelectedBar;
-            seen.style = xp->m_nStyle;
-        }
-        for (int i = 0; i < GetMenuItemCount(seen.menu); ++i) {
-            MENUITEMINFOW mii{};
-            mii.cbSize = sizeof(mii);
-            mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA;
-            SeenEntry entry;
-            if (GetMenuItemInfoW(seen.menu, static_cast<UINT>(i), TRUE, &mii)) {
-                entry.type = mii.fType;
-                entry.state = mii.fState;
-                entry.id = mii.wID;
-                entry.data = mii.dwItemData;
-                if (const CMenuXPItem* item = MenuXPItemFromData(mii.dwItemData)) {
-                    entry.hasItem = true;
-                    entry.itemId = item->m_nID;
-                    entry.text = item->m_strText;
-                    entry.sideBar = item->m_bSideBar;
-                    entry.separator = item->m_bSeparator;
-                    entry.icon = item->m_hIcon;
-                    entry.iconGroup = IconGroupOf(item->m_hIcon);
-                }
-            }
-            wchar_t text[32] = {};
-            GetMenuStringW(seen.menu, static_cast<UINT>(i), text, 32, MF_BYPOSITION);
-            entry.menuString = text;
-            seen.entries.push_back(entry);
-        }
-    }
-
-    static MenuWatch* s_current;
-    HWND m_owner;
-    WNDPROC m_previous;
-};
-MenuWatch* MenuWatch::s_current = nullptr;
 
 // The messages waiting in the queue for hwnd, taken out.
 std::vector<UINT> TakePosted(HWND hwnd)
@@ -202,19 +57,7 @@ protected:
     // keys, they are pressed in the open menu.
     SeenMenu RightClick(CKorvaneDlg& dlg, std::vector<WPARAM> keys = {})
     {
-        bool timedOut = false;
-        SeenMenu seen;
-        {
-            MenuWatch watch(dlg.m_hWnd);
-            watch.keys = std::move(keys);
-            OneShotTimer safety(kSafetyMs, [&] {
-                timedOut = true;
-                EndMenu();
-            });
-            EXPECT_EQ(SendMessageW(dlg.m_hWnd, WM_TRAYICON_NOTIFY, 1, WM_RBUTTONUP), 1);
-            seen = watch.seen;
-        }
-        EXPECT_FALSE(timedOut);
+        SeenMenu seen = apptest::RightClick(dlg, std::move(keys));
         EXPECT_GE(seen.idle, 1) << "the menu was open";
         return seen;
     }

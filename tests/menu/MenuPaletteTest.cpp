@@ -137,9 +137,9 @@ TEST(MenuPalette, EveryTextHasAContrastOfAtLeastFourAndAHalf)
             // The light look stays as it has always been, pixel for pixel:
             // white on its light blue bar (2.7:1) and the white caption over
             // the gradient's light end (1.3:1) are its own.
-            const bool lightDesign = !theme.theme.bDark && !theme.theme.bHighContrast &&
-                                     (pair.text == &MenuPalette::clrSelectedText ||
-                                      pair.ground == &MenuPalette::clrSideBarStart);
+            const bool lightDesign =
+                !theme.theme.bDark && !theme.theme.bHighContrast &&
+                (pair.text == &MenuPalette::clrSelectedText || pair.ground == &MenuPalette::clrSideBarStart);
             if (lightDesign) {
                 EXPECT_EQ(palette.clrSelectedBar, RGB(120, 160, 220));
                 EXPECT_EQ(palette.clrSideBarStart, RGB(225, 225, 225));
@@ -220,11 +220,16 @@ TEST(MenuPalette, PaintingTakesEveryColourFromThePalette)
         {
             const CMenuXPItem& item;
             UINT state;
-        } entries[] = {{withIcon, ODS_SELECTED}, {withIcon, ODS_GRAYED},   {withIcon, ODS_SELECTED | ODS_GRAYED},
-                       {plain, ODS_CHECKED},     {plain, ODS_SELECTED | ODS_CHECKED}, {separator, 0}};
+        } entries[] = {{withIcon, ODS_SELECTED},
+                       {withIcon, ODS_GRAYED},
+                       {withIcon, ODS_SELECTED | ODS_GRAYED},
+                       {plain, ODS_CHECKED},
+                       {plain, ODS_SELECTED | ODS_CHECKED},
+                       {separator, 0}};
         int top = 0;
         for (const auto& entry : entries) {
-            DRAWITEMSTRUCT dis = DrawRequest(canvas.hdc(), RECT{40, top, 200, top + 20}, &entry.item, entry.state);
+            DRAWITEMSTRUCT dis =
+                DrawRequest(canvas.hdc(), RECT{40, top, 200, top + 20}, &entry.item, entry.state);
             menu->DrawItem(&dis);
             top += 22;
         }

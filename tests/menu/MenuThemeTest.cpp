@@ -3,45 +3,10 @@
 // cannot turn it on), the system colours of the moment.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
+#include "AppThemeScope.h"
 #include "MenuTheme.h"
 
 namespace {
-
-const wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
-const wchar_t kValue[] = L"AppsUseLightTheme";
-
-// The user's AppsUseLightTheme as it was, put back at the end of the test.
-class SavedAppTheme
-{
-public:
-    SavedAppTheme()
-    {
-        DWORD size = 0;
-        m_had = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_ANY, &m_type, nullptr, &size) ==
-                ERROR_SUCCESS;
-        if (m_had) {
-            m_data.resize(size);
-            RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_ANY, &m_type, m_data.data(), &size);
-        }
-    }
-    ~SavedAppTheme()
-    {
-        if (m_had)
-            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, m_type, m_data.data(), DWORD(m_data.size()));
-        else
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
-    }
-    SavedAppTheme(const SavedAppTheme&) = delete;
-    SavedAppTheme& operator=(const SavedAppTheme&) = delete;
-
-private:
-    bool m_had = false;
-    DWORD m_type = 0;
-    std::vector<BYTE> m_data;
-};
 
 bool g_highContrast = false;
 bool FakeHighContrast()
@@ -53,7 +18,7 @@ bool FakeHighContrast()
 
 TEST(MenuTheme, OnlyTheDwordZeroMakesTheAppThemeDark)
 {
-    const SavedAppTheme saved;
+    AppThemeScope theme;
     const DWORD zero = 0, one = 1, two = 2;
     const ULONGLONG zero64 = 0;
     const struct
@@ -75,11 +40,7 @@ TEST(MenuTheme, OnlyTheDwordZeroMakesTheAppThemeDark)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
-        if (row.type != REG_NONE) {
-            ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, row.type, row.data, row.size),
-                      ERROR_SUCCESS);
-        }
+        ASSERT_TRUE(theme.Write(row.type, row.data, row.size));
         EXPECT_EQ(AppsUseDarkTheme(), row.dark);
         EXPECT_EQ(ReadMenuTheme().bDark, row.dark);
     }

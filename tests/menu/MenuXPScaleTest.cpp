@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Dpi.h"
+#include "DpiApiScope.h"
 #include "MenuTestSupport.h"
 
 using namespace menutest;
@@ -67,19 +68,6 @@ LONG FontHeight(const CFont& font)
     return lf.lfHeight;
 }
 
-// Puts the DPI functions back however the test ends.
-class DpiApiScope
-{
-public:
-    explicit DpiApiScope(const dpi::Api& api) : m_previous(dpi::SetApiForTesting(api)) {}
-    ~DpiApiScope() { dpi::SetApiForTesting(m_previous); }
-    DpiApiScope(const DpiApiScope&) = delete;
-    DpiApiScope& operator=(const DpiApiScope&) = delete;
-
-private:
-    dpi::Api m_previous;
-};
-
 } // namespace
 
 TEST(MenuXPScale, EverySizeGrowsFromItsValueAt96Dpi)
@@ -87,16 +75,17 @@ TEST(MenuXPScale, EverySizeGrowsFromItsValueAt96Dpi)
     struct
     {
         UINT dpi;
-        UINT sideBar;     // 16 at 96 DPI
-        UINT minHeight;   // 20
-        UINT widthExtra;  // 2 * 16 + 12
+        UINT sideBar;    // 16 at 96 DPI
+        UINT minHeight;  // 20
+        UINT widthExtra; // 2 * 16 + 12
     } const rows[] = {{96, 16, 20, 44}, {120, 20, 25, 55}, {144, 24, 30, 66}, {192, 32, 40, 88}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.dpi);
         auto menu = MakeTestMenu();
         ASSERT_TRUE(menu->LayOutForDpi(row.dpi));
         EXPECT_EQ(menu->GetDpi(), row.dpi);
-        EXPECT_EQ(FontHeight(menu->m_fontMenu), SystemMenuFontAt(row.dpi).lfHeight) << "the menu font of the DPI";
+        EXPECT_EQ(FontHeight(menu->m_fontMenu), SystemMenuFontAt(row.dpi).lfHeight)
+            << "the menu font of the DPI";
 
         const int checkWidth = MetricAt(SM_CXMENUCHECK, row.dpi);
         const Sizes sizes = Measure(*menu);
