@@ -4,7 +4,8 @@
 #   make run [GPU=amd]      Korvane on your display with a console to drive it
 #   make dist               $(BUILD)/dist/: setup programs and zips for x64 and x86, SHA256SUMS
 #   make check-reproducible two fresh builds of the commit, compared byte for byte
-#   make docs-screenshot    the tour's pictures as docs/menu.png, docs/menu-screen-reader.png and docs/notice.png
+#   make docs-screenshot    the tour's pictures as docs/menu.png, docs/menu-screen-reader.png and docs/notice.png,
+#                           and docs/menu-{150,200,dark,high-contrast}.png
 BUILD ?= build
 GPU ?= nvidia
 
@@ -26,3 +27,6 @@ docs-screenshot: demo
 	cp $(BUILD)/demo/menu-enabled.png docs/menu.png
 	cp $(BUILD)/demo/menu-screen-reader.png docs/menu-screen-reader.png
 	cp $(BUILD)/demo/notice.png docs/notice.png
+	for picture in menu-150 menu-200 menu-dark menu-high-contrast; do \
+	  cp $(BUILD)/demo/$$picture.png docs/$$picture.png || exit 1; \
+	done
