@@ -10,9 +10,9 @@
 
 #include "AboutDlg.h"
 #include "Dpi.h"
-#include "DpiApiScope.h"
 #include "MainState.h"
 #include "MenuXP.h"
+#include "SeamScope.h"
 #include "resource.h"
 
 using namespace apptest;
@@ -93,7 +93,7 @@ TEST_F(AtSystemDpi, TrayMenuEntriesScaleWithTheDpi)
     g_monitorDpi = 96;
     SeenMenu at96;
     {
-        const DpiApiScope scope(api);
+        const SeamScope<&dpi::SetApiForTesting> monitorAt96{api};
         at96 = RightClick(dlg);
     }
     ASSERT_EQ(at96.dpi, 96u);

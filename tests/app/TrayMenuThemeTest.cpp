@@ -6,9 +6,9 @@
 #include "MenuWatch.h"
 
 #include "Dpi.h"
-#include "DpiApiScope.h"
 #include "MenuTheme.h"
 #include "MenuXP.h"
+#include "SeamScope.h"
 
 using namespace apptest;
 
@@ -91,7 +91,7 @@ TEST_F(TrayMenuTheme, AChangedAppThemeShowsAtTheNextOpening)
 // opening; a scheme changed while Korvane runs shows at the next one.
 TEST_F(TrayMenuTheme, HighContrastTakesTheSystemColoursOfEachOpening)
 {
-    const HighContrastFn previous = SetHighContrastForTesting(&HighContrastOnForTest);
+    const SeamScope<&SetHighContrastForTesting> highContrast{&HighContrastOnForTest};
     CKorvaneDlg& dlg = CreateMainDialog();
     ASSERT_TRUE(IsWindow(dlg.m_hWnd));
     AppThemeScope theme;
@@ -111,7 +111,6 @@ TEST_F(TrayMenuTheme, HighContrastTakesTheSystemColoursOfEachOpening)
         EXPECT_EQ(seen.palette.clrDisabledText, scheme[4]);
         EXPECT_EQ(seen.palette.clrSideBarStart, seen.palette.clrSideBarEnd) << "no gradient";
     }
-    SetHighContrastForTesting(previous);
 }
 
 // Wherever the hidden window is, the menu is laid out for the monitor under
@@ -131,7 +130,7 @@ TEST_F(TrayMenuTheme, TheMenuIsLaidOutForTheMonitorUnderTheCursor)
     ASSERT_TRUE(IsWindow(dlg.m_hWnd));
     dpi::Api api = dpi::SystemApi();
     api.getDpiForMonitor = &Monitor144;
-    const DpiApiScope scope(api);
+    const SeamScope<&dpi::SetApiForTesting> monitorAt144{api};
     g_asked = nullptr;
     POINT cursor{};
     GetCursorPos(&cursor);

@@ -5,6 +5,7 @@
 
 #include "AppThemeScope.h"
 #include "MenuTheme.h"
+#include "SeamScope.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST(MenuTheme, OnlyTheDwordZeroMakesTheAppThemeDark)
 
 TEST(MenuTheme, HighContrastAndTheSystemColoursAreReadAtEachCall)
 {
-    const HighContrastFn previous = SetHighContrastForTesting(&FakeHighContrast);
+    const SeamScope<&SetHighContrastForTesting> highContrast{&FakeHighContrast};
     for (bool on : {true, false, true}) {
         g_highContrast = on;
         EXPECT_EQ(HighContrastOn(), on);
@@ -62,5 +63,4 @@ TEST(MenuTheme, HighContrastAndTheSystemColoursAreReadAtEachCall)
     EXPECT_EQ(ReadMenuTheme().clrHighlight, changed);
     SetSysColors(1, &element, &before);
     EXPECT_EQ(ReadMenuTheme().clrHighlight, before);
-    SetHighContrastForTesting(previous);
 }

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "Dpi.h"
-#include "DpiApiScope.h"
 #include "MenuTestSupport.h"
+#include "SeamScope.h"
 
 using namespace menutest;
 
@@ -121,7 +121,7 @@ TEST(MenuXPScale, ADpiNoDisplayHasChangesNothing)
 // monitor counts as having the system DPI.
 TEST(MenuXPScale, WithoutTheNewerFunctionsTheSystemDpiValuesAreScaled)
 {
-    const DpiApiScope older(dpi::Api{});
+    const SeamScope<&dpi::SetApiForTesting> older{dpi::Api{}};
     const UINT system = dpi::SystemDpi();
     EXPECT_EQ(system, ScreenDpi());
     EXPECT_EQ(dpi::MonitorDpiAt(POINT{10, 10}), system);
@@ -155,7 +155,7 @@ TEST(MenuXPScale, MonitorDpiIsTheEffectiveDpiOfTheMonitorOrElseTheSystemDpi)
 {
     dpi::Api api = dpi::SystemApi();
     api.getDpiForMonitor = &FakeDpiForMonitor;
-    const DpiApiScope scope(api);
+    const SeamScope<&dpi::SetApiForTesting> fakeMonitor{api};
     const UINT system = dpi::SystemDpi();
     struct
     {
