@@ -55,6 +55,11 @@ def bits(arch):
     return "32-bit" if arch == "i686" else "64-bit"
 
 
+# The size goal of Korvane.exe and QELWmiAcpi.dll together, as the package
+# checks hold them: 32-bit code is the larger.
+SIZE_GOAL_KIB = {"i686": 352, "x86_64": 320}
+
+
 def runs(samples, kind, field):
     values = []
     run = 0
@@ -347,7 +352,7 @@ def main():
               else f"  the same files, {bits(arch)} (KiB)",
               f"{e / KIB:.1f} + {d / KIB:.1f} = {(e + d) / KIB:.1f}",
               f"floor-tray.exe {floor_size / KIB:.1f}" if floor_size else "-", None,
-              f"<= 320 KiB: {verdict(e + d <= 320 * KIB)}", None)
+              f"<= {SIZE_GOAL_KIB[arch]} KiB: {verdict(e + d <= SIZE_GOAL_KIB[arch] * KIB)}", None)
     results["sizes"] = sizes
 
     print()
