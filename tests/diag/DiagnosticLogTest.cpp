@@ -131,7 +131,8 @@ TEST_F(Log, AFullLogMovesAsideReplacingTheOlderOne)
 // instance being refused): the second starts while the first is moving the
 // file aside. The first one's move is where they meet: it lets the second run
 // until that one waits for its turn (or, writing out of turn, is done), then
-// moves the file.
+// moves the file. A turn the second gets at once, inside the first one's
+// move, is noted: what the two then write depends on the scheduler.
 struct RotationRace
 {
     static BOOL WINAPI Move(LPCWSTR from, LPCWSTR to, DWORD flags)
@@ -145,8 +146,15 @@ struct RotationRace
     }
     static DWORD WINAPI WaitForTurn(HANDLE mutex, DWORD milliseconds)
     {
-        if (GetCurrentThreadId() == secondId)
+        if (GetCurrentThreadId() != secondId)
+            return WaitForSingleObject(mutex, milliseconds);
+        const DWORD now = WaitForSingleObject(mutex, 0);
+        if (now != WAIT_TIMEOUT) {
+            turnDuringMove = true;
             SetEvent(atTurn);
+            return now;
+        }
+        SetEvent(atTurn);
         return WaitForSingleObject(mutex, milliseconds);
     }
     static DWORD WINAPI LogSecond(void*)
@@ -156,6 +164,7 @@ struct RotationRace
     }
 
     static inline int moves = 0;
+    static inline bool turnDuringMove = false;
     static inline HANDLE atTurn = nullptr;
     static inline HANDLE second = nullptr;
     static inline DWORD secondId = 0;
@@ -167,6 +176,7 @@ TEST_F(Log, TwoWritersRotatingAtOnceKeepTheFullFile)
     const std::string full = std::string(diag::kMaxLogBytes - 20, 'x') + "\r\n";
     ASSERT_NO_FATAL_FAILURE(WriteFile(LogPath(), full));
     RotationRace::moves = 0;
+    RotationRace::turnDuringMove = false;
     RotationRace::atTurn = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     {
         SeamScope<&diag::SetLogFileApiForTesting> race{
@@ -179,6 +189,8 @@ TEST_F(Log, TwoWritersRotatingAtOnceKeepTheFullFile)
     }
     CloseHandle(RotationRace::atTurn);
 
+    EXPECT_FALSE(RotationRace::turnDuringMove)
+        << "the second writer's turn came while the first moved the log";
     EXPECT_EQ(RotationRace::moves, 1) << "the log was moved aside once";
     EXPECT_TRUE(ReadFile(LogPath(true)) == full) << "Korvane.1.log holds the full log";
     EXPECT_EQ(Records(ReadFile(LogPath())), (std::vector<std::string>{"first", "second"}));
