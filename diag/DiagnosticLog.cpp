@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <optional>
 
 namespace diag {
 
@@ -16,7 +17,8 @@ namespace {
 wchar_t g_testFolder[MAX_PATH] = {};
 LogFileApi g_fileApi = {&::MoveFileExW, &::WaitForSingleObject};
 
-// Held by the process writing a record, from measuring the log to closing it.
+// Held by a process that found the log full, from measuring it again to
+// closing it.
 const wchar_t kTurnName[] = L"Local\\Korvane.DiagnosticLog";
 // An append takes milliseconds; a writer stuck longer costs one record, not a
 // stalled window.
@@ -129,19 +131,33 @@ bool CurrentSize(const wchar_t* path, LONGLONG* size)
     return true;
 }
 
+// True when a record of length bytes would take a log of size bytes past the
+// bound; an empty log takes any record.
+bool PassesBound(LONGLONG size, size_t length)
+{
+    return size > 0 && size + static_cast<LONGLONG>(length) > kMaxLogBytes;
+}
+
 void Append(const char* record, size_t length)
 {
     wchar_t path[MAX_PATH];
     LogFilePath(path);
     if (!path[0])
         return;
-    // The size is measured in turn: one measured before another writer's
-    // rotation would move that writer's fresh file over the full one.
-    WriterTurn turn;
     LONGLONG size = 0;
-    if (!turn.Taken() || !CurrentSize(path, &size))
+    if (!CurrentSize(path, &size))
         return;
-    if (size > 0 && size + static_cast<LONGLONG>(length) > kMaxLogBytes) {
+    // A writer that finds the log full takes its turn and measures again:
+    // another writer's rotation may have come first, and moving that one's
+    // fresh file would replace the full one. Records that fit need no turn,
+    // which keeps the usual record free of waits.
+    std::optional<WriterTurn> turn;
+    if (PassesBound(size, length)) {
+        turn.emplace();
+        if (!turn->Taken() || !CurrentSize(path, &size))
+            return;
+    }
+    if (PassesBound(size, length)) {
         wchar_t rotated[MAX_PATH];
         LogFilePath(rotated, true);
         // A file that cannot be moved aside takes no more records: the bound holds.

@@ -1,9 +1,10 @@
 // The diagnostic log: %LOCALAPPDATA%\Korvane\Korvane.log, one UTF-8 record a
 // line, each starting with the local time. A record that would take the file
 // past kMaxLogBytes first moves it to Korvane.1.log (replacing that one), so
-// at most twice the bound is ever kept. Processes of the session take turns
-// (a named mutex) to measure, move and append, so that two of them that find
-// the log full at once move it aside only once.
+// at most twice the bound is ever kept. Processes of the session that find
+// the log full take turns (a named mutex) to measure it again, move it and
+// append, so that two of them that find it full at once move it aside only
+// once.
 //
 // Each record is one open, one append and one close: nothing is held while
 // the program is idle. A log that cannot be written is skipped: the caller
