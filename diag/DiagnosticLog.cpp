@@ -113,9 +113,8 @@ HANDLE OpenForAppend(const wchar_t* path)
                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// The size of the log, creating it (and its folder) when missing; false when
-// it cannot be opened.
-bool CurrentSize(const wchar_t* path, LONGLONG* size)
+// The log opened for appending, created (and its folder) when missing.
+HANDLE OpenLog(const wchar_t* path)
 {
     HANDLE handle = OpenForAppend(path);
     if (handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_PATH_NOT_FOUND) {
@@ -123,19 +122,18 @@ bool CurrentSize(const wchar_t* path, LONGLONG* size)
         if (LogFolder(folder) && ::CreateDirectoryW(folder, nullptr))
             handle = OpenForAppend(path);
     }
-    FileHandle file(handle);
-    LARGE_INTEGER value{};
-    if (!file.Valid() || !::GetFileSizeEx(file.Get(), &value))
-        return false;
-    *size = value.QuadPart;
-    return true;
+    return handle;
 }
 
-// True when a record of length bytes would take a log of size bytes past the
-// bound; an empty log takes any record.
-bool PassesBound(LONGLONG size, size_t length)
+// True when a record of length bytes would take the open log past the bound
+// (an empty log takes any record); false too when it cannot be measured.
+bool PassesBound(const FileHandle& file, size_t length, bool* passes)
 {
-    return size > 0 && size + static_cast<LONGLONG>(length) > kMaxLogBytes;
+    LARGE_INTEGER size{};
+    if (!file.Valid() || !::GetFileSizeEx(file.Get(), &size))
+        return false;
+    *passes = size.QuadPart > 0 && size.QuadPart + static_cast<LONGLONG>(length) > kMaxLogBytes;
+    return true;
 }
 
 void Append(const char* record, size_t length)
@@ -144,31 +142,36 @@ void Append(const char* record, size_t length)
     LogFilePath(path);
     if (!path[0])
         return;
-    LONGLONG size = 0;
-    if (!CurrentSize(path, &size))
+    std::optional<FileHandle> file(std::in_place, OpenLog(path));
+    bool passes = false;
+    if (!PassesBound(*file, length, &passes))
         return;
-    // A writer that finds the log full takes its turn and measures again:
-    // another writer's rotation may have come first, and moving that one's
-    // fresh file would replace the full one. Records that fit need no turn,
-    // which keeps the usual record free of waits.
+    // A writer that finds the log full takes its turn and opens it again by
+    // name: another writer's rotation may have come first, and moving that
+    // one's fresh file would replace the full one. A record that fits needs
+    // no turn and one open, which keeps the usual record free of waits.
     std::optional<WriterTurn> turn;
-    if (PassesBound(size, length)) {
+    if (passes) {
         turn.emplace();
-        if (!turn->Taken() || !CurrentSize(path, &size))
+        if (!turn->Taken())
+            return;
+        file.emplace(OpenLog(path));
+        if (!PassesBound(*file, length, &passes))
             return;
     }
-    if (PassesBound(size, length)) {
+    if (passes) {
+        file.reset();
         wchar_t rotated[MAX_PATH];
         LogFilePath(rotated, true);
         // A file that cannot be moved aside takes no more records: the bound holds.
         if (!rotated[0] || !g_fileApi.moveFile(path, rotated, MOVEFILE_REPLACE_EXISTING))
             return;
+        file.emplace(OpenForAppend(path));
+        if (!file->Valid())
+            return;
     }
-    FileHandle file(OpenForAppend(path));
-    if (!file.Valid())
-        return;
     DWORD written = 0;
-    ::WriteFile(file.Get(), record, static_cast<DWORD>(length), &written, nullptr);
+    ::WriteFile(file->Get(), record, static_cast<DWORD>(length), &written, nullptr);
 }
 
 void AppendText(const char* text)
